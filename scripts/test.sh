@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Quick start: installs what is missing, builds, and runs every test.
+#   scripts/test.sh             normal build in build/
+#   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+export QT_QPA_PLATFORM=offscreen
+if [[ "${1:-}" == "--sanitize" ]]; then
+  BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DQUELLON_SANITIZE=ON
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+  cd "$root/build-asan"
+else
+  "$root/scripts/build.sh" "$root/build"
+  cd "$root/build"
+fi
+ctest --output-on-failure -j "$(nproc)" --timeout 600
