@@ -1,0 +1,42 @@
+#include "convert/FrameConversion.h"
+
+#include <algorithm>
+
+int SampleCoordinate(int index, double step)
+{
+    // A 64-bit significand holds the product of an index below 2^11 and a 53-bit double
+    // exactly, so the truncation sees the true product.
+    return static_cast<int>(static_cast<long double>(index) * static_cast<long double>(step));
+}
+
+int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition)
+{
+    // Split as a signed value with truncating division; for real colours these are its three
+    // bytes, for the all-ones invalid colour they give 255, 0, 0.
+    const std::int32_t c = static_cast<std::int32_t>(colour);
+    const int red = static_cast<std::uint8_t>(c % 256);
+    const int green = static_cast<std::uint8_t>((c / 256) % 256);
+    const int blue = static_cast<std::uint8_t>((c / 256) / 256);
+    const int base = (red + green + blue) / 48;
+    const int v = base + (brightnessPosition - BrightnessNeutral) - 7;
+    // v * (position / 8) is exact in binary, so integer division truncating toward zero agrees.
+    const int level = (v * contrastPosition) / ContrastNeutral + 7;
+    return std::clamp(level, 0, 15);
+}
+
+void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
+                    int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
+                    const std::function<void(int x, int y, int level)>& showLevel)
+{
+    const double stepX = static_cast<double>(pictureWidth) / KqFrameWidth;
+    const double stepY = static_cast<double>(pictureHeight) / KqFrameHeight;
+    for (int x = 0; x < KqFrameWidth; ++x) {
+        const int sx = SampleCoordinate(x, stepX);
+        for (int y = 0; y < KqFrameHeight; ++y) {
+            const int level = GreyLevel(pixelAt(sx, SampleCoordinate(y, stepY)), brightnessPosition, contrastPosition);
+            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
+            if (showLevel)
+                showLevel(x, y, level);
+        }
+    }
+}

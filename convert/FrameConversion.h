@@ -1,0 +1,29 @@
+// Grey-level conversion of the view picture into the frame buffer, with the brightness and
+// contrast of the preview's scroll bars.
+#pragma once
+
+#include "convert/FrameBuffer.h"
+#include "platform/base/WinTypes.h"
+
+#include <functional>
+
+constexpr int BrightnessNeutral = 16; // brightness bar 0..32
+constexpr int ContrastNeutral = 8;    // contrast bar 0..16, factor position / 8
+
+// The preview shows grey level h (0 black .. 15 lightest) as this colour.
+constexpr COLORREF GreyColour(int level) { return static_cast<COLORREF>(level) * 0x101010u; }
+
+// The source coordinate sampled for output index i: trunc(i * step), with the product taken
+// exactly (a double step of 0.7 lies just below 0.7, so 10 * step samples 6, not 7).
+int SampleCoordinate(int index, double step);
+
+// Grey level 0..15 of one colour value (red in the low byte). The invalid colour of a point
+// outside a bitmap reads as pure red, as its bytes split that way.
+int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition);
+
+// Converts a picture of the given size: for every output pixel, samples the picture through
+// pixelAt, stores its darkness in frame and hands its grey level to showLevel (may be empty).
+// An empty picture (0 x 0) samples pixel (0, 0) everywhere, as the step arithmetic gives.
+void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
+                    int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
+                    const std::function<void(int x, int y, int level)>& showLevel);
