@@ -23,6 +23,8 @@ using BOOLEAN = BYTE;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
+using ULONG_PTR = std::uintptr_t;
+using SIZE_T = std::size_t;
 using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
@@ -60,6 +62,8 @@ struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HANDLE = void*;
 using HGLOBAL = HANDLE;
+struct HFONT__;
+using HFONT = HFONT__*;
 
 struct POINT {
     LONG x = 0;
