@@ -1,0 +1,143 @@
+// The framework's exception classes. Every failure the program reports to its user is one
+// of these: a message (UTF-8, often French, shown as stored by the application's default
+// error handler) and, for some kinds, a code. They are ordinary C++ exceptions, thrown by
+// value and caught by reference; none of them may cross a COM interface method or a window
+// procedure (the boundary catches and maps them).
+#pragma once
+
+#include "platform/base/WinTypes.h"
+
+#include <exception>
+#include <string>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message);
+    ~Exception() override;
+
+    const std::string& Message() const noexcept { return message_; }
+    void SetMessage(std::string message) { message_ = std::move(message); }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// A file operation failed. ErrorCode is the Windows system error number (see
+// WindowsErrorFromErrno); the message is "Erreur E/S <code>".
+class EInOutError : public Exception {
+public:
+    explicit EInOutError(int errorCode);
+    int ErrorCode() const noexcept { return errorCode_; }
+
+private:
+    int errorCode_;
+};
+
+// Windows system error numbers that file errors are reported with.
+constexpr int ERROR_FILE_NOT_FOUND = 2;
+constexpr int ERROR_PATH_NOT_FOUND = 3;
+constexpr int ERROR_ACCESS_DENIED = 5;
+constexpr int ERROR_WRITE_PROTECT = 19;
+constexpr int ERROR_SHARING_VIOLATION = 32;
+constexpr int ERROR_DISK_FULL = 112;
+constexpr int ERROR_NO_MORE_FILES = 18;
+
+// Maps a POSIX errno value to the Windows error number the program reports: ENOENT 2,
+// ENOTDIR 3, EACCES/EPERM/EISDIR 5, EROFS 19, EBUSY/ETXTBSY/EWOULDBLOCK 32, ENOSPC/EDQUOT
+// 112. Any other value is returned unchanged.
+int WindowsErrorFromErrno(int errnoValue) noexcept;
+
+// A failure reported by COM or OLE without a status of its own, e.g. a control that cannot
+// be activated.
+class EOleError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A COM call returned a failed HRESULT. Without a message the text is "Erreur OLE XXXXXXXX"
+// (the status in hexadecimal).
+class EOleSysError : public EOleError {
+public:
+    explicit EOleSysError(HRESULT errorCode, std::string message = {});
+    HRESULT ErrorCode() const noexcept { return errorCode_; }
+
+private:
+    HRESULT errorCode_;
+};
+
+// A dispatch call failed and the control described the failure itself: its description is
+// the message; source and help come from the control's exception information.
+class EOleException : public EOleSysError {
+public:
+    EOleException(std::string description, HRESULT errorCode, std::string source,
+                  std::string helpFile, int helpContext);
+    const std::string& Source() const noexcept { return source_; }
+    const std::string& HelpFile() const noexcept { return helpFile_; }
+    int HelpContext() const noexcept { return helpContext_; }
+
+private:
+    std::string source_;
+    std::string helpFile_;
+    int helpContext_;
+};
+
+// An interface reference could not be cast to the interface asked for.
+class EIntfCastError : public Exception {
+public:
+    EIntfCastError();
+    using Exception::Exception;
+};
+
+class EOutOfMemory : public Exception {
+public:
+    EOutOfMemory();
+};
+
+// A value could not be converted: text that is not a number, an impossible assignment
+// between two objects, a number out of range.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// An operation that the object's current state does not allow.
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EDivByZero : public Exception {
+public:
+    EDivByZero();
+};
+
+// Component names and ownership: invalid or duplicate names.
+class EComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Published properties: unknown property, value of the wrong kind or out of range.
+class EPropertyError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Layouts (reading and writing component trees).
+class EFilerError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EReadError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+class EWriteError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+class EClassNotFound : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};

@@ -1,0 +1,150 @@
+#include "framework/FileWriter.h"
+
+#include "framework/Exceptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The error number for a failed create: ENOENT means the folder is missing (O_CREAT makes a
+// missing file itself impossible), which Windows reports as "path not found".
+int CreateError(int errnoValue)
+{
+    return errnoValue == ENOENT ? ERROR_PATH_NOT_FOUND : WindowsErrorFromErrno(errnoValue);
+}
+
+} // namespace
+
+TFileWriter::TFileWriter(std::size_t bufferSizeBytes) : capacity_(std::max<std::size_t>(bufferSizeBytes, 1))
+{
+    buffer_.reserve(capacity_);
+}
+
+TFileWriter::~TFileWriter()
+{
+    if (!IsOpen())
+        return;
+    try {
+        Close();
+    } catch (const EInOutError&) {
+        ::close(fd_);
+    }
+}
+
+void TFileWriter::Fail(int errnoValue)
+{
+    throw EInOutError(WindowsErrorFromErrno(errnoValue));
+}
+
+void TFileWriter::Create(const std::string& path)
+{
+    if (IsOpen())
+        throw EInvalidOperation("Le fichier " + path_ + " est déjà ouvert");
+    // Not O_TRUNC: the old content may only go once we hold the lock, or a second writer
+    // would wipe the file of the first.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw EInOutError(CreateError(errno));
+    struct stat info {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &info) != 0 ||
+        (S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)) {
+        const int error = errno;
+        ::close(fd);
+        throw EInOutError(error == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : WindowsErrorFromErrno(error));
+    }
+    fd_ = fd;
+    path_ = path;
+    bytesInFile_ = 0;
+    buffer_.clear();
+}
+
+void TFileWriter::WriteByte(std::uint8_t value)
+{
+    Write(&value, 1);
+}
+
+void TFileWriter::Write(const void* data, std::size_t sizeBytes)
+{
+    if (!IsOpen())
+        throw EInvalidOperation("Aucun fichier ouvert en écriture");
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (sizeBytes > 0) {
+        if (buffer_.size() >= capacity_)
+            WriteOut();
+        const std::size_t room = capacity_ - buffer_.size();
+        const std::size_t chunk = std::min(room, sizeBytes);
+        buffer_.insert(buffer_.end(), bytes, bytes + chunk);
+        bytes += chunk;
+        sizeBytes -= chunk;
+    }
+    // A full buffer goes out at once, so a failing device is reported by the write that
+    // filled the buffer rather than by the next one.
+    if (buffer_.size() >= capacity_)
+        WriteOut();
+}
+
+void TFileWriter::WriteOut()
+{
+    std::size_t done = 0;
+    int error = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        if (n == 0) {
+            error = ENOSPC;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
+    bytesInFile_ += done;
+    if (error != 0)
+        Fail(error);
+}
+
+void TFileWriter::Flush()
+{
+    if (!IsOpen())
+        throw EInvalidOperation("Aucun fichier ouvert en écriture");
+    WriteOut();
+}
+
+void TFileWriter::Close()
+{
+    if (!IsOpen())
+        return;
+    WriteOut();
+    const int fd = fd_;
+    fd_ = -1;
+    // Linux releases the descriptor even when close reports an error, so there is nothing
+    // left to retry: report it and stay closed.
+    if (::close(fd) != 0 && errno != EINTR)
+        Fail(errno);
+}
+
+void TFileWriter::Truncate(std::uint64_t sizeBytes)
+{
+    if (!IsOpen())
+        throw EInvalidOperation("Aucun fichier ouvert en écriture");
+    if (sizeBytes >= Position())
+        return;
+    if (sizeBytes >= bytesInFile_) {
+        buffer_.resize(static_cast<std::size_t>(sizeBytes - bytesInFile_));
+        return;
+    }
+    if (::ftruncate(fd_, static_cast<off_t>(sizeBytes)) != 0 ||
+        ::lseek(fd_, static_cast<off_t>(sizeBytes), SEEK_SET) < 0)
+        Fail(errno);
+    bytesInFile_ = sizeBytes;
+    buffer_.clear();
+}

@@ -1,0 +1,185 @@
+#include "framework/FileWriter.h"
+
+#include "framework/Exceptions.h"
+#include "tests/framework/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Pattern(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return bytes;
+}
+
+int CreateErrorOf(const std::string& path)
+{
+    TFileWriter writer;
+    try {
+        writer.Create(path);
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "Erreur E/S " + std::to_string(e.ErrorCode()));
+        EXPECT_FALSE(writer.IsOpen());
+        return e.ErrorCode();
+    }
+    return 0;
+}
+
+TEST(FileWriter, BytesCrossBufferBoundariesInOrder)
+{
+    TempFolder folder;
+    const std::string expected = Pattern(3 * 5240 + 77);
+    TFileWriter writer(128);
+    writer.Create(folder.Path("movie.kql"));
+    std::size_t at = 0;
+    // Single bytes and chunks that end before, on and after a buffer boundary.
+    for (std::size_t chunk : {1u, 126u, 1u, 128u, 129u, 255u, 5000u}) {
+        writer.Write(expected.data() + at, chunk);
+        at += chunk;
+        EXPECT_EQ(writer.Position(), at);
+        EXPECT_EQ(writer.BytesInFile() % 128, 0u);
+        EXPECT_LE(writer.BufferedBytes(), 127u);
+    }
+    while (at < expected.size())
+        writer.WriteByte(static_cast<std::uint8_t>(expected[at++]));
+    writer.Close();
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(TempFolder::ReadFile(folder.Path("movie.kql")), expected);
+    writer.Close(); // closing twice is harmless
+}
+
+TEST(FileWriter, CreateReplacesAnExistingFile)
+{
+    TempFolder folder;
+    folder.WriteFile("clip.kql", std::string(1000, 'x'));
+    TFileWriter writer;
+    writer.Create(folder.Path("clip.kql"));
+    writer.Write("abc", 3);
+    writer.Close();
+    EXPECT_EQ(TempFolder::ReadFile(folder.Path("clip.kql")), "abc");
+}
+
+TEST(FileWriter, CreateFailuresCarryWindowsErrorNumbers)
+{
+    TempFolder folder;
+    folder.WriteFile("plain", "x");
+    EXPECT_EQ(CreateErrorOf(folder.Path("missing/clip.kql")), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(CreateErrorOf(folder.Path("plain/clip.kql")), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(CreateErrorOf(folder.Path()), ERROR_ACCESS_DENIED);
+
+    // A second writer of a file that is being written is refused, and the first writer's
+    // content survives the attempt.
+    TFileWriter first;
+    first.Create(folder.Path("busy.kql"));
+    first.Write("12345", 5);
+    first.Flush();
+    EXPECT_EQ(CreateErrorOf(folder.Path("busy.kql")), ERROR_SHARING_VIOLATION);
+    first.Close();
+    EXPECT_EQ(TempFolder::ReadFile(folder.Path("busy.kql")), "12345");
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not apply to root";
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0500), 0);
+    EXPECT_EQ(CreateErrorOf(folder.Path("denied.kql")), ERROR_ACCESS_DENIED);
+    ::chmod(folder.Path().c_str(), 0700);
+}
+
+TEST(FileWriter, FullDeviceKeepsBufferedBytesForRetry)
+{
+    TFileWriter writer(128);
+    writer.Create("/dev/full");
+    writer.Write(Pattern(100).data(), 100); // fits in the buffer: no error yet
+    try {
+        writer.Flush();
+        FAIL() << "flush to a full device succeeded";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode(), ERROR_DISK_FULL);
+        EXPECT_EQ(e.Message(), "Erreur E/S 112");
+    }
+    EXPECT_EQ(writer.BytesInFile(), 0u);
+    EXPECT_EQ(writer.BufferedBytes(), 100u);
+
+    EXPECT_THROW(writer.Close(), EInOutError);
+    EXPECT_TRUE(writer.IsOpen()) << "a failed close must leave the writer usable";
+    EXPECT_EQ(writer.BufferedBytes(), 100u);
+
+    // Filling the buffer reports the failure from the write that filled it.
+    EXPECT_THROW(writer.Write(Pattern(28).data(), 28), EInOutError);
+    EXPECT_EQ(writer.Position(), 128u);
+
+    writer.Truncate(0);
+    EXPECT_EQ(writer.BufferedBytes(), 0u);
+    writer.Close();
+    EXPECT_FALSE(writer.IsOpen());
+}
+
+// The file-size limit makes the kernel accept part of a write and refuse the rest, the
+// same way a disk that fills up in the middle of a buffer does.
+TEST(FileWriter, PartialWriteIsAccountedAndCanBeCutBack)
+{
+    TempFolder folder;
+    const std::string bytes = Pattern(400);
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = 300;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+    TFileWriter writer(128);
+    writer.Create(folder.Path("part.kql"));
+    int error = 0;
+    std::size_t accepted = 0;
+    for (; accepted < bytes.size(); ++accepted) {
+        try {
+            writer.WriteByte(static_cast<std::uint8_t>(bytes[accepted]));
+        } catch (const EInOutError& e) {
+            error = e.ErrorCode();
+            ++accepted; // the byte that filled the buffer was taken
+            break;
+        }
+    }
+    EXPECT_EQ(error, EFBIG) << "an errno without a Windows number is reported as is";
+    EXPECT_EQ(accepted, 384u);
+    EXPECT_EQ(writer.BytesInFile(), 300u);
+    EXPECT_EQ(writer.BufferedBytes(), 84u);
+
+    writer.Truncate(256); // back to the end of the last complete block
+    EXPECT_EQ(writer.BytesInFile(), 256u);
+    EXPECT_EQ(writer.BufferedBytes(), 0u);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    writer.Write(bytes.data() + 256, 10);
+    writer.Close();
+    EXPECT_EQ(TempFolder::ReadFile(folder.Path("part.kql")), bytes.substr(0, 266));
+}
+
+TEST(FileWriter, TruncateInsideBufferAndInsideFile)
+{
+    TempFolder folder;
+    const std::string bytes = Pattern(300);
+    TFileWriter writer(128);
+    writer.Create(folder.Path("t.kql"));
+    writer.Write(bytes.data(), 300);
+    ASSERT_EQ(writer.BytesInFile(), 256u);
+    writer.Truncate(290); // inside the buffer
+    EXPECT_EQ(writer.Position(), 290u);
+    EXPECT_EQ(writer.BytesInFile(), 256u);
+    writer.Truncate(1000); // beyond the end: nothing changes
+    EXPECT_EQ(writer.Position(), 290u);
+    writer.Truncate(100); // inside the file
+    EXPECT_EQ(writer.Position(), 100u);
+    writer.Write("Z", 1);
+    writer.Close();
+    EXPECT_EQ(TempFolder::ReadFile(folder.Path("t.kql")), bytes.substr(0, 100) + "Z");
+    EXPECT_THROW(writer.Write("Z", 1), EInvalidOperation);
+}
+
+} // namespace
