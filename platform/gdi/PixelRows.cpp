@@ -1,0 +1,301 @@
+#include "platform/gdi/PixelRows.h"
+
+#include <bit>
+#include <cstring>
+
+namespace gdi {
+namespace {
+
+constexpr DWORD kRgbMasks32[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+constexpr DWORD kRgbMasks555[3] = {0x7C00, 0x03E0, 0x001F};
+
+// DIB rows are only guaranteed byte alignment once a header and a table precede them.
+inline DWORD Load32(const BYTE* p)
+{
+    DWORD v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store32(BYTE* p, DWORD v) { std::memcpy(p, &v, 4); }
+inline WORD Load16(const BYTE* p)
+{
+    WORD v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(BYTE* p, WORD v) { std::memcpy(p, &v, 2); }
+
+// Changes the width of a channel value: narrower keeps the high bits, wider repeats
+// the bits, so that the maximum stays the maximum (5-bit 31 becomes 8-bit 255).
+inline DWORD Rescale(DWORD value, int from, int to)
+{
+    if (from == to || from == 0)
+        return from == 0 ? 0 : value;
+    if (from > to)
+        return value >> (from - to);
+    DWORD out = 0;
+    int filled = 0;
+    while (filled < to) {
+        int shift = to - filled - from;
+        out |= shift >= 0 ? value << shift : value >> -shift;
+        filled += from;
+    }
+    return to >= 32 ? out : out & ((DWORD{1} << to) - 1);
+}
+
+struct Channel {
+    int shift;
+    int width;
+};
+
+inline Channel ChannelOf(DWORD mask)
+{
+    if (mask == 0)
+        return {0, 0};
+    int shift = std::countr_zero(mask);
+    return {shift, static_cast<int>(std::bit_width(mask >> shift))};
+}
+
+struct Channels {
+    Channel c[3];
+    explicit Channels(const PixelLayout& layout)
+        : c{ChannelOf(layout.masks[0]), ChannelOf(layout.masks[1]), ChannelOf(layout.masks[2])}
+    {
+    }
+    DWORD Read(DWORD px, const DWORD* masks) const
+    {
+        DWORD out = 0;
+        for (int i = 0; i < 3; ++i) {
+            DWORD v = (px & masks[i]) >> c[i].shift;
+            out |= Rescale(v, c[i].width, 8) << (16 - 8 * i);
+        }
+        return out;
+    }
+    DWORD Write(DWORD rgb, const DWORD* masks) const
+    {
+        DWORD out = 0;
+        for (int i = 0; i < 3; ++i) {
+            DWORD v = (rgb >> (16 - 8 * i)) & 0xFF;
+            out |= (Rescale(v, 8, c[i].width) << c[i].shift) & masks[i];
+        }
+        return out;
+    }
+};
+
+int NearestIndex(const PixelLayout& layout, DWORD rgb)
+{
+    int best = 0;
+    long bestDistance = -1;
+    for (int i = 0; i < layout.paletteSize; ++i) {
+        DWORD p = layout.palette[static_cast<size_t>(i)];
+        long dr = static_cast<long>((p >> 16) & 0xFF) - static_cast<long>((rgb >> 16) & 0xFF);
+        long dg = static_cast<long>((p >> 8) & 0xFF) - static_cast<long>((rgb >> 8) & 0xFF);
+        long db = static_cast<long>(p & 0xFF) - static_cast<long>(rgb & 0xFF);
+        long distance = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+            if (distance == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+bool PixelLayout::IsBitfields() const
+{
+    if (bitsPerPixel == 32)
+        return !(masks[0] == kRgbMasks32[0] && masks[1] == kRgbMasks32[1] && masks[2] == kRgbMasks32[2]);
+    if (bitsPerPixel == 16)
+        return !(masks[0] == kRgbMasks555[0] && masks[1] == kRgbMasks555[1] && masks[2] == kRgbMasks555[2]);
+    return false;
+}
+
+bool PixelLayout::operator==(const PixelLayout& other) const
+{
+    if (bitsPerPixel != other.bitsPerPixel || fillBits != other.fillBits)
+        return false;
+    if (bitsPerPixel == 16 || bitsPerPixel == 32)
+        return std::memcmp(masks, other.masks, sizeof masks) == 0;
+    if (bitsPerPixel <= 8)
+        return paletteSize == other.paletteSize && palette == other.palette;
+    return true;
+}
+
+PixelLayout DeviceLayout()
+{
+    PixelLayout layout;
+    layout.bitsPerPixel = 32;
+    std::memcpy(layout.masks, kRgbMasks32, sizeof layout.masks);
+    layout.fillBits = 0xFF000000;
+    return layout;
+}
+
+std::optional<PixelLayout> LayoutFromInfo(const BITMAPINFO* info, UINT usage, bool anyFormat)
+{
+    if (!info)
+        return std::nullopt;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    if (h.biSize < sizeof(BITMAPINFOHEADER))
+        return std::nullopt;
+    const BYTE* afterHeader = reinterpret_cast<const BYTE*>(info) + sizeof(BITMAPINFOHEADER);
+    PixelLayout layout;
+    layout.bitsPerPixel = h.biBitCount;
+    switch (h.biBitCount) {
+    case 1:
+    case 4:
+    case 8: {
+        if (!anyFormat || h.biCompression != BI_RGB || usage != DIB_RGB_COLORS)
+            return std::nullopt;
+        DWORD maxColors = DWORD{1} << h.biBitCount;
+        layout.paletteSize = static_cast<int>(h.biClrUsed != 0 && h.biClrUsed < maxColors ? h.biClrUsed : maxColors);
+        const BYTE* table = reinterpret_cast<const BYTE*>(info) + h.biSize;
+        for (int i = 0; i < layout.paletteSize; ++i) {
+            const BYTE* q = table + 4 * i;
+            layout.palette[static_cast<size_t>(i)] = (DWORD{q[2]} << 16) | (DWORD{q[1]} << 8) | q[0];
+        }
+        return layout;
+    }
+    case 16:
+    case 32:
+        if (h.biCompression == BI_RGB) {
+            std::memcpy(layout.masks, h.biBitCount == 32 ? kRgbMasks32 : kRgbMasks555, sizeof layout.masks);
+            return layout;
+        }
+        if (h.biCompression != BI_BITFIELDS)
+            return std::nullopt;
+        // The masks follow a 40-byte header and sit at the same offset inside the
+        // longer headers, so one read serves both.
+        std::memcpy(layout.masks, afterHeader, sizeof layout.masks);
+        for (DWORD m : layout.masks) {
+            if (m == 0 || (h.biBitCount == 16 && m > 0xFFFF))
+                return std::nullopt;
+        }
+        return layout;
+    case 24:
+        if (h.biCompression != BI_RGB)
+            return std::nullopt;
+        return layout;
+    default:
+        return std::nullopt;
+    }
+}
+
+void ReadRow(const PixelLayout& layout, const BYTE* row, int x, int count, DWORD* out)
+{
+    switch (layout.bitsPerPixel) {
+    case 32: {
+        const BYTE* p = row + 4 * static_cast<size_t>(x);
+        if (!layout.IsBitfields()) {
+            for (int i = 0; i < count; ++i)
+                out[i] = Load32(p + 4 * i) & 0x00FFFFFF;
+        } else {
+            Channels ch(layout);
+            for (int i = 0; i < count; ++i)
+                out[i] = ch.Read(Load32(p + 4 * i), layout.masks);
+        }
+        return;
+    }
+    case 24: {
+        const BYTE* p = row + 3 * static_cast<size_t>(x);
+        for (int i = 0; i < count; ++i, p += 3)
+            out[i] = (DWORD{p[2]} << 16) | (DWORD{p[1]} << 8) | p[0];
+        return;
+    }
+    case 16: {
+        Channels ch(layout);
+        const BYTE* p = row + 2 * static_cast<size_t>(x);
+        for (int i = 0; i < count; ++i)
+            out[i] = ch.Read(Load16(p + 2 * i), layout.masks);
+        return;
+    }
+    case 8:
+    case 4:
+    case 1: {
+        const int bpp = layout.bitsPerPixel;
+        const int perByte = 8 / bpp;
+        const DWORD valueMask = (DWORD{1} << bpp) - 1;
+        for (int i = 0; i < count; ++i) {
+            int px = x + i;
+            BYTE b = row[px / perByte];
+            int shift = 8 - bpp * (px % perByte + 1);
+            int index = static_cast<int>((b >> shift) & valueMask);
+            out[i] = index < layout.paletteSize ? layout.palette[static_cast<size_t>(index)] : 0;
+        }
+        return;
+    }
+    default:
+        for (int i = 0; i < count; ++i)
+            out[i] = 0;
+    }
+}
+
+void WriteRow(const PixelLayout& layout, const DWORD* in, int count, BYTE* row, int x)
+{
+    switch (layout.bitsPerPixel) {
+    case 32: {
+        BYTE* p = row + 4 * static_cast<size_t>(x);
+        if (!layout.IsBitfields()) {
+            for (int i = 0; i < count; ++i)
+                Store32(p + 4 * i, (in[i] & 0x00FFFFFF) | layout.fillBits);
+        } else {
+            Channels ch(layout);
+            for (int i = 0; i < count; ++i)
+                Store32(p + 4 * i, ch.Write(in[i], layout.masks) | layout.fillBits);
+        }
+        return;
+    }
+    case 24: {
+        BYTE* p = row + 3 * static_cast<size_t>(x);
+        for (int i = 0; i < count; ++i, p += 3) {
+            p[0] = static_cast<BYTE>(in[i]);
+            p[1] = static_cast<BYTE>(in[i] >> 8);
+            p[2] = static_cast<BYTE>(in[i] >> 16);
+        }
+        return;
+    }
+    case 16: {
+        Channels ch(layout);
+        BYTE* p = row + 2 * static_cast<size_t>(x);
+        for (int i = 0; i < count; ++i)
+            Store16(p + 2 * i, static_cast<WORD>(ch.Write(in[i], layout.masks)));
+        return;
+    }
+    case 8:
+    case 4:
+    case 1: {
+        const int bpp = layout.bitsPerPixel;
+        const int perByte = 8 / bpp;
+        const DWORD valueMask = (DWORD{1} << bpp) - 1;
+        DWORD lastColor = 0;
+        int lastIndex = -1;
+        for (int i = 0; i < count; ++i) {
+            if (lastIndex < 0 || in[i] != lastColor) {
+                lastColor = in[i];
+                lastIndex = NearestIndex(layout, in[i] & 0x00FFFFFF);
+            }
+            int px = x + i;
+            BYTE& b = row[px / perByte];
+            int shift = 8 - bpp * (px % perByte + 1);
+            b = static_cast<BYTE>((b & ~(valueMask << shift)) | ((static_cast<DWORD>(lastIndex) & valueMask) << shift));
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+DWORD Quantize(const PixelLayout& layout, DWORD color)
+{
+    BYTE pixel[4] = {0, 0, 0, 0};
+    DWORD in = color & 0x00FFFFFF;
+    DWORD out = 0;
+    WriteRow(layout, &in, 1, pixel, 0);
+    ReadRow(layout, pixel, 0, 1, &out);
+    return out;
+}
+
+} // namespace gdi
