@@ -1,0 +1,59 @@
+// Public types of the video decoding library: failure kinds, output pixel formats, options,
+// and the layout of the device-independent bitmaps it produces. No FFmpeg types appear here,
+// so the filter graph above can include this without seeing FFmpeg.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quellon::decode {
+
+enum class DecodeError {
+    None,
+    FileNotFound,   // no such file, or it cannot be read
+    NotMedia,       // the file is not in any container format we know
+    NoVideoStream,  // a media file without pictures (audio only, subtitles only)
+    Corrupt,        // recognised, but no picture can be decoded from it
+    Unsupported,    // a video codec this build has no decoder for
+    TooLarge,       // picture dimensions or memory per frame beyond the caps below
+    OutOfRange,     // a frame number outside 0 .. FrameCount()-1
+    DecodeFailed,   // a frame in the table could not be produced (read error during decode)
+};
+
+// Readable English name of a failure kind ("file not found", ...).
+const char* DecodeErrorName(DecodeError error);
+
+struct OpenFailure {
+    DecodeError kind = DecodeError::None;
+    std::string message;  // one English sentence naming the file and the reason
+    // For a file with audio but no video: the audio duration in seconds, or -1 when the
+    // container cannot tell. Zero for every other failure.
+    double audioDurationSeconds = 0;
+};
+
+// Pixel layouts of the produced bitmaps, as a Windows DIB holds them: blue first.
+enum class PixelFormat {
+    Rgb32,  // 4 bytes per pixel: blue, green, red, one unused byte
+    Rgb24,  // 3 bytes per pixel: blue, green, red; rows padded to 4 bytes
+};
+
+struct DecoderOptions {
+    // Decoder threads. 0 picks min(2, hardware threads); frame threading adds a few frames
+    // of latency to every seek, so more is not always faster for random access.
+    int threadCount = 0;
+    // Recently decoded frames kept so that backward steps are mostly free. The cache holds
+    // at most cacheFrames frames and at most cacheBytes of decoded pictures.
+    int cacheFrames = 30;
+    std::size_t cacheBytes = std::size_t{160} << 20;
+};
+
+// Caps that keep absurd headers from turning into absurd allocations.
+inline constexpr int kMaxPictureSide = 8192;
+inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{8192} * 4608;
+
+// Bytes per row of a DIB of that width (rows padded to 4 bytes), and of the whole picture.
+std::size_t DibStrideBytes(int width, PixelFormat format);
+std::size_t DibSizeBytes(int width, int height, PixelFormat format);
+
+}  // namespace quellon::decode

@@ -1,0 +1,72 @@
+#include "platform/dshow/decode/DibConverter.h"
+
+namespace quellon::decode {
+
+namespace {
+
+AVPixelFormat SourceFormatWithoutRangeAlias(AVPixelFormat format, bool& fullRange)
+{
+    // The old "J" formats are the plain ones in full range; libswscale warns about them.
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: fullRange = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: fullRange = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: fullRange = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: fullRange = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: fullRange = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
+
+}  // namespace
+
+std::size_t DibStrideBytes(int width, PixelFormat format)
+{
+    const std::size_t bytesPerPixel = format == PixelFormat::Rgb32 ? 4 : 3;
+    return (static_cast<std::size_t>(width) * bytesPerPixel + 3) & ~std::size_t{3};
+}
+
+std::size_t DibSizeBytes(int width, int height, PixelFormat format)
+{
+    return DibStrideBytes(width, format) * static_cast<std::size_t>(height);
+}
+
+bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFormat format, std::vector<std::uint8_t>& dib)
+{
+    dib.clear();
+    if (width <= 0 || height <= 0 || frame->width <= 0 || frame->height <= 0)
+        return false;
+    bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat source = SourceFormatWithoutRangeAlias(static_cast<AVPixelFormat>(frame->format), fullRange);
+    const AVPixelFormat target = format == PixelFormat::Rgb32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
+    sws_ = sws_getCachedContext(sws_, frame->width, frame->height, source, width, height, target, SWS_BILINEAR,
+                                nullptr, nullptr, nullptr);
+    if (sws_ != owner_.get()) {
+        static_cast<void>(owner_.release());  // already freed by sws_getCachedContext
+        owner_.reset(sws_);
+        matrix_ = -1;
+    }
+    if (!sws_)
+        return false;
+    // Setting the colour details rebuilds lookup tables, so only when they change.
+    const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
+    if (matrix != matrix_ || fullRange != fullRange_) {
+        sws_setColorspaceDetails(sws_, sws_getCoefficients(matrix), fullRange ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+        matrix_ = matrix;
+        fullRange_ = fullRange;
+    }
+
+    const std::size_t stride = DibStrideBytes(width, format);
+    dib.resize(stride * static_cast<std::size_t>(height));
+    // A DIB stores its bottom row first: write from the last row upwards.
+    std::uint8_t* planes[4] = {dib.data() + stride * static_cast<std::size_t>(height - 1), nullptr, nullptr, nullptr};
+    int strides[4] = {-static_cast<int>(stride), 0, 0, 0};
+    const int rows = sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    if (rows <= 0) {
+        dib.clear();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quellon::decode

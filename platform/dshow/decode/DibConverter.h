@@ -1,0 +1,28 @@
+// Converts decoded pictures into bottom-up Windows DIB pixels (rows padded to 4 bytes) of a
+// fixed output size, with libswscale. A picture whose size differs from the output size (a
+// stream that changes resolution) is scaled to it. Internal to the decoding library; one
+// owner thread at a time.
+#pragma once
+
+#include "platform/dshow/decode/DecodeTypes.h"
+#include "platform/dshow/decode/FfmpegHandles.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quellon::decode {
+
+class DibConverter {
+public:
+    // Fills `dib` with DibSizeBytes(width, height, format) bytes. Returns false (and leaves
+    // `dib` empty) when libswscale cannot convert from the frame's pixel format or size.
+    bool Convert(const AVFrame* frame, int width, int height, PixelFormat format, std::vector<std::uint8_t>& dib);
+
+private:
+    SwsContext* sws_ = nullptr;  // the same object as owner_, kept raw for sws_getCachedContext
+    SwsPtr owner_;
+    int matrix_ = -1;
+    bool fullRange_ = false;
+};
+
+}  // namespace quellon::decode
