@@ -129,6 +129,7 @@ struct VideoDecoder::Impl {
     bool draining = false;
     std::int64_t trustedFrom = 0;
     std::int64_t lastOutput = -1;
+    bool orderContradicted = false;
 
     DecodeError lastError = DecodeError::None;
     std::string lastMessage;
@@ -144,6 +145,10 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(std::int64_t skipBeforeP
             const std::int64_t place = known ? places[static_cast<std::size_t>(tag)] : kNoPlace;
             bool stop = false;
             if (place != kNoPlace && place >= trustedFrom) {
+                // The decoder shows pictures in its own order; one coming out before a picture
+                // the table places earlier means the container's timestamps lie.
+                if (place < lastOutput)
+                    orderContradicted = true;
                 lastOutput = std::max(lastOutput, place);
                 stop = handler(place, tag, frame.get());
             }
@@ -310,7 +315,8 @@ void VideoDecoder::Impl::DropUndecodable(const std::vector<bool>& dropped)
 bool VideoDecoder::Impl::ScanOrderByDecoding()
 {
     // Without usable timestamps for a codec that reorders by rules of its own (H.264 and
-    // later), only the decoder knows the display order: decode everything once.
+    // later), or when the timestamps contradict the decoder, only the decoder knows the
+    // display order: decode everything once.
     std::vector<std::int64_t> identity(entries.size());
     std::iota(identity.begin(), identity.end(), 0);
     SetOrder(identity);
@@ -384,6 +390,11 @@ void VideoDecoder::Impl::ComputeTimes(double streamFrameRate)
     ptsInOrder.reserve(frames.size());
     for (std::int64_t decodeIndex : frames)
         ptsInOrder.push_back(entries[static_cast<std::size_t>(decodeIndex)].pts);
+    // When the decoder's order contradicts the timestamps, the set of times is usually right
+    // and only their assignment wrong (decode times written as presentation times).
+    if (std::find(ptsInOrder.begin(), ptsInOrder.end(), kNoTimestamp) == ptsInOrder.end() &&
+        !std::is_sorted(ptsInOrder.begin(), ptsInOrder.end()))
+        std::sort(ptsInOrder.begin(), ptsInOrder.end());
     frameRate = streamFrameRate;
     if (frameRate <= 0 && frames.size() > 1 && ptsInOrder.front() != kNoTimestamp && ptsInOrder.back() != kNoTimestamp) {
         const double span = static_cast<double>(ptsInOrder.back() - ptsInOrder.front()) * timeBaseSeconds;
@@ -468,6 +479,13 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
             dropped[static_cast<std::size_t>(frames[static_cast<std::size_t>(place)])] = true;
         VerifyTail(dropped);
         DropUndecodable(dropped);
+        if (orderContradicted) {
+            cache.Clear();
+            if (!StartAt(0, true) || !ScanOrderByDecoding()) {
+                failure = {DecodeError::Corrupt, undecodable, 0};
+                return false;
+            }
+        }
     }
     positioned = false;
     if (frames.empty()) {
