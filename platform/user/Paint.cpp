@@ -1,0 +1,107 @@
+// Invalidation and painting: WM_PAINT runs inside the widget's Qt paint event, where
+// BeginPaint opens a painter on the widget and wraps it in a device context.
+#include "platform/user/WindowObject.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWidget>
+
+#if QUELLON_USER_HAS_GDI
+#include "platform/gdi/GdiQt.h"
+#endif
+
+namespace {
+
+QRect ToQRect(const RECT& rect)
+{
+    return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
+}
+
+} // namespace
+
+BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL)
+{
+    if (handle == nullptr) {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            widget->update();
+        return TRUE;
+    }
+    WindowPtr window = FindWindowObject(handle);
+    if (window == nullptr || window->widget == nullptr)
+        return FALSE;
+    if (rect != nullptr) {
+        if (rect->right <= rect->left || rect->bottom <= rect->top)
+            return TRUE;
+        window->widget->update(ToQRect(*rect));
+    } else {
+        window->widget->update();
+    }
+    window->updatePending = true;
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND handle)
+{
+    WindowPtr window = FindWindowObject(handle);
+    if (window == nullptr || window->widget == nullptr)
+        return FALSE;
+    // Qt would paint the pending area at its next round; Windows paints it now.
+    if (window->updatePending && window->widget->isVisible())
+        window->widget->repaint();
+    return TRUE;
+}
+
+BOOL RedrawWindow(HWND handle, const RECT* rect, HANDLE, UINT flags)
+{
+    WindowPtr window = FindWindowObject(handle);
+    if (window == nullptr || window->widget == nullptr)
+        return FALSE;
+    if ((flags & RDW_INVALIDATE) != 0) {
+        InvalidateRect(handle, rect, (flags & RDW_ERASE) != 0);
+        if ((flags & RDW_ALLCHILDREN) != 0) {
+            for (const WindowPtr& child : ChildWindows(*window))
+                RedrawWindow(child->handle, nullptr, nullptr, flags & ~RDW_UPDATENOW);
+        }
+    }
+    if ((flags & RDW_UPDATENOW) != 0 && window->widget->isVisible())
+        window->widget->repaint();
+    return TRUE;
+}
+
+HDC BeginPaint(HWND handle, PAINTSTRUCT* paint)
+{
+    if (paint == nullptr)
+        return nullptr;
+    *paint = PAINTSTRUCT{};
+    WindowPtr window = FindWindowObject(handle);
+    if (window == nullptr || window->widget == nullptr || window->paint == nullptr)
+        return nullptr;
+    PaintContext& context = *window->paint;
+    const QRect area = context.event->rect();
+    paint->rcPaint = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    if (context.painter == nullptr) {
+        context.painter = new QPainter(window->widget);
+#if QUELLON_USER_HAS_GDI
+        context.dc = CreatePainterDC(context.painter, window->widget->width(), window->widget->height());
+#endif
+    }
+    paint->hdc = context.dc;
+    return context.dc;
+}
+
+BOOL EndPaint(HWND handle, const PAINTSTRUCT*)
+{
+    WindowPtr window = FindWindowObject(handle);
+    if (window == nullptr || window->paint == nullptr || window->paint->painter == nullptr)
+        return TRUE;
+    PaintContext& context = *window->paint;
+#if QUELLON_USER_HAS_GDI
+    DeletePainterDC(context.dc);
+#endif
+    context.dc = nullptr;
+    context.painter->end();
+    delete context.painter;
+    context.painter = nullptr;
+    return TRUE;
+}
