@@ -205,8 +205,23 @@ void ReadRow(const PixelLayout& layout, const BYTE* row, int x, int count, DWORD
         return;
     }
     case 16: {
-        Channels ch(layout);
         const BYTE* p = row + 2 * static_cast<size_t>(x);
+        // The two common layouts directly; any other masks through the general path.
+        if (!layout.IsBitfields() || (layout.masks[0] == 0xF800 && layout.masks[1] == 0x07E0 && layout.masks[2] == 0x001F)) {
+            const bool is565 = layout.IsBitfields();
+            for (int i = 0; i < count; ++i) {
+                DWORD v = Load16(p + 2 * i);
+                DWORD r = is565 ? (v >> 11) & 31 : (v >> 10) & 31;
+                DWORD g = is565 ? (v >> 5) & 63 : (v >> 5) & 31;
+                DWORD b = v & 31;
+                r = (r << 3) | (r >> 2);
+                g = is565 ? (g << 2) | (g >> 4) : (g << 3) | (g >> 2);
+                b = (b << 3) | (b >> 2);
+                out[i] = (r << 16) | (g << 8) | b;
+            }
+            return;
+        }
+        Channels ch(layout);
         for (int i = 0; i < count; ++i)
             out[i] = ch.Read(Load16(p + 2 * i), layout.masks);
         return;
