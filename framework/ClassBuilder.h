@@ -162,7 +162,7 @@ public:
         using P = std::remove_pointer_t<ValueOf<G>>;
         static_assert(std::is_base_of_v<TPersistent, P>, "Nested needs a pointer to a persistent object");
         TPropInfo& prop = Add(std::move(name), TTypeKind::Nested);
-        prop.ClassType = &P::StaticClass();
+        prop.ClassOf = &P::StaticClass;
         prop.Get = [get](const TObject& o) {
             return TPropValue(static_cast<TObject*>(const_cast<std::remove_const_t<P>*>(Read(o, get))));
         };
@@ -176,7 +176,7 @@ public:
         using C = std::remove_pointer_t<ValueOf<G>>;
         static_assert(std::is_base_of_v<TComponent, C>, "Reference needs a pointer to a component");
         TPropInfo& prop = Add(std::move(name), TTypeKind::Reference);
-        prop.ClassType = &C::StaticClass();
+        prop.ClassOf = &C::StaticClass;
         prop.Get = [get](const TObject& o) { return TPropValue(static_cast<TObject*>(Read(o, get))); };
         prop.Set = [set, n = prop.Name](TObject& o, const TPropValue& v) {
             TObject* target = Alternative<TObject*>(v, n);
@@ -239,7 +239,7 @@ public:
         static_assert(std::is_base_of_v<TComponent, C>, "Field needs a pointer to a component");
         TFieldInfo info;
         info.Name = std::move(name);
-        info.ClassType = &C::StaticClass();
+        info.ClassOf = &C::StaticClass;
         info.Accepts = [](const TComponent* c) { return c == nullptr || dynamic_cast<const C*>(c) != nullptr; };
         info.Set = [field](TObject& o, TComponent* c) { static_cast<T&>(o).*field = dynamic_cast<C*>(c); };
         info.Get = [field](const TObject& o) -> TComponent* { return static_cast<const T&>(o).*field; };

@@ -61,7 +61,9 @@ struct TPropInfo {
     std::string Name;
     TTypeKind Kind = TTypeKind::Integer;
     const TEnumInfo* Enum = nullptr;       // Enumeration, Set: the (element) enumeration
-    const TClass* ClassType = nullptr;     // Nested, Reference: the class of the value
+    // Nested, Reference: the class of the value (a function, because a class may refer to
+    // itself while its own description is being built).
+    const TClass& (*ClassOf)() = nullptr;
     const void* Signature = nullptr;       // Method: identity of the handler signature
 
     std::function<TPropValue(const TObject&)> Get;       // all but Method
@@ -89,7 +91,7 @@ struct TMethodInfo {
 // that name and cleared when the component leaves the owner.
 struct TFieldInfo {
     std::string Name;
-    const TClass* ClassType = nullptr;
+    const TClass& (*ClassOf)() = nullptr;
     std::function<bool(const TComponent*)> Accepts;
     std::function<void(TObject&, TComponent*)> Set;
     std::function<TComponent*(const TObject&)> Get;
