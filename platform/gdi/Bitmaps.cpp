@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiQt.h"
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,11 @@ namespace {
 bool SizeAcceptable(long long width, long long height)
 {
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels;
+}
+
+bool DibSizeAcceptable(const BITMAPINFOHEADER& h)
+{
+    return SizeAcceptable(h.biWidth, h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight);
 }
 
 // A known device context, or nullptr when the handle is given but unknown. Windows
@@ -91,7 +97,7 @@ void RewrapSectionIfShared(Bitmap& bitmap)
 
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage)
-{
+try {
     if (!header || header->biSize < sizeof(BITMAPINFOHEADER) || !ContextAcceptable(dc))
         return nullptr;
     const long long width = header->biWidth;
@@ -103,7 +109,7 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
         if (!bits || !info)
             return nullptr;
         layout = LayoutFromInfo(info, usage, true);
-        if (!layout || info->bmiHeader.biWidth <= 0 || info->bmiHeader.biHeight == 0)
+        if (!layout || !DibSizeAcceptable(info->bmiHeader))
             return nullptr;
     }
     std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(static_cast<int>(width), static_cast<int>(height));
@@ -115,18 +121,22 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
         CopyDibToBitmap(*bitmap, *layout, static_cast<const BYTE*>(bits), info->bmiHeader.biWidth, dibHeight, 0, rows);
     }
     return AddBitmap(std::move(bitmap));
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height)
-{
+try {
     if (!dc || !FindDeviceContext(dc))
         return nullptr;
     std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(width, height);
     return bitmap ? AddBitmap(std::move(bitmap)) : nullptr;
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset)
-{
+try {
     if (bits)
         *bits = nullptr;
     if (!info || section || !ContextAcceptable(dc))
@@ -160,10 +170,12 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
     if (bits)
         *bits = memory;
     return handle;
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage)
-{
+try {
     Bitmap* bitmap = FindBitmap(handle);
     if (!bitmap || !info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || !ContextAcceptable(dc))
         return 0;
@@ -185,16 +197,14 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAP
         return bitmap->height;
     }
     std::optional<PixelLayout> layout = LayoutFromInfo(info, usage, false);
-    if (!layout || h.biWidth <= 0 || h.biHeight == 0)
-        return 0;
     const bool topDown = h.biHeight < 0;
     const long long rows = topDown ? -static_cast<long long>(h.biHeight) : h.biHeight;
-    if (start >= rows)
+    if (!layout || !SizeAcceptable(h.biWidth, rows) || start >= rows)
         return 0;
     const long long count = std::min<long long>(lines, rows - start);
     const size_t stride = static_cast<size_t>(DibRowBytes(h.biWidth, layout->bitsPerPixel));
     const int copyWidth = std::min<int>(h.biWidth, bitmap->width);
-    std::vector<DWORD> pixels(static_cast<size_t>(h.biWidth), 0);
+    std::vector<DWORD> pixels(static_cast<size_t>(copyWidth), 0);
     BYTE* out = static_cast<BYTE*>(bits);
     for (long long j = 0; j < count; ++j) {
         BYTE* row = out + stride * static_cast<size_t>(j);
@@ -207,18 +217,22 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAP
         WriteRow(*layout, pixels.data(), copyWidth, row, 0);
     }
     return static_cast<int>(count);
+} catch (const std::bad_alloc&) {
+    return 0;
 }
 
 int SetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, const void* bits, const BITMAPINFO* info, UINT usage)
-{
+try {
     Bitmap* bitmap = FindBitmap(handle);
     if (!bitmap || bitmap->stock || !bits || !ContextAcceptable(dc))
         return 0;
     std::optional<PixelLayout> layout = LayoutFromInfo(info, usage, true);
-    if (!layout || info->bmiHeader.biWidth <= 0 || info->bmiHeader.biHeight == 0)
+    if (!layout || !DibSizeAcceptable(info->bmiHeader))
         return 0;
     return CopyDibToBitmap(*bitmap, *layout, static_cast<const BYTE*>(bits), info->bmiHeader.biWidth,
                            info->bmiHeader.biHeight, start, lines);
+} catch (const std::bad_alloc&) {
+    return 0;
 }
 
 int GetObject(HBITMAP handle, int size, LPVOID buffer)
@@ -281,7 +295,7 @@ BOOL GdiFlush()
 }
 
 HBITMAP CreateBitmapFromImage(const QImage& image)
-{
+try {
     if (image.isNull() || !SizeAcceptable(image.width(), image.height()))
         return nullptr;
     auto bitmap = std::make_unique<Bitmap>();
@@ -300,10 +314,12 @@ HBITMAP CreateBitmapFromImage(const QImage& image)
     bitmap->height = image.height();
     bitmap->strideBytes = static_cast<size_t>(bitmap->image.bytesPerLine());
     return AddBitmap(std::move(bitmap));
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 QImage BitmapToImage(HBITMAP handle)
-{
+try {
     const Bitmap* bitmap = FindBitmap(handle);
     if (!bitmap)
         return QImage();
@@ -322,6 +338,8 @@ QImage BitmapToImage(HBITMAP handle)
         WriteRow(outLayout, pixels.data(), bitmap->width, out.scanLine(y), 0);
     }
     return out;
+} catch (const std::bad_alloc&) {
+    return QImage();
 }
 
 QImage* BitmapImage(HBITMAP handle, bool* bottomUp)

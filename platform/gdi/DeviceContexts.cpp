@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QThread>
 
+#include <new>
+
 using namespace gdi;
 
 namespace gdi {
@@ -32,10 +34,12 @@ QSize ScreenSize()
 } // namespace
 
 HDC GetDC(HWND window)
-{
+try {
     if (window)
         return nullptr;
     return AddDeviceContext(std::make_unique<DeviceContext>(GdiObject::Kind::ScreenDC));
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 int ReleaseDC(HWND window, HDC dc)
@@ -47,13 +51,15 @@ int ReleaseDC(HWND window, HDC dc)
 }
 
 HDC CreateCompatibleDC(HDC dc)
-{
+try {
     if (dc && !FindDeviceContext(dc))
         return nullptr;
     auto context = std::make_unique<DeviceContext>(GdiObject::Kind::MemoryDC);
     context->selected = StockBitmap();
     context->bitmap = FindBitmap(context->selected);
     return AddDeviceContext(std::move(context));
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 BOOL DeleteDC(HDC dc)
@@ -148,7 +154,7 @@ int GetStretchBltMode(HDC dc)
 }
 
 HDC CreatePainterDC(QPainter* painter, int width, int height)
-{
+try {
     if (!painter || !painter->isActive() || width < 0 || height < 0)
         return nullptr;
     auto context = std::make_unique<DeviceContext>(GdiObject::Kind::PainterDC);
@@ -156,6 +162,8 @@ HDC CreatePainterDC(QPainter* painter, int width, int height)
     context->width = width;
     context->height = height;
     return AddDeviceContext(std::move(context));
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 void DeletePainterDC(HDC dc)

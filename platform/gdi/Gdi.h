@@ -197,12 +197,13 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 
 // Copies scan lines of a bitmap into a DIB buffer of the format in `info` (16, 24 or
 // 32 bits, BI_RGB or BI_BITFIELDS; either orientation). Scan line `start` is the first
-// row in `bits`; for a bottom-up buffer scan line 0 is the bottom row. Pixels of the
-// buffer beyond the bitmap are set to 0. Returns the number of lines copied, 0 on
-// failure. With `bits` nullptr it fills in info->bmiHeader (biBitCount 0 asks for the
-// bitmap's own format; masks follow for BI_BITFIELDS, a colour table for 8 bits or
-// fewer when `info` has room, i.e. always for the caller to provide) and returns the
-// bitmap's height.
+// row in `bits`; for a bottom-up buffer scan line 0 is the bottom row. The buffer's
+// top-left pixel is the bitmap's; buffer pixels beyond the bitmap, row padding and
+// the unused byte of 32-bit pixels are set to 0. Returns the number of lines copied,
+// 0 on failure (colour-table formats included).
+// With `bits` nullptr it only fills in info->bmiHeader: with biBitCount 0 the bitmap's
+// own width, height (positive), bit count and compression; in every case biSizeImage.
+// No masks or colour table are written. It then returns the bitmap's height.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
               UINT usage);
 
@@ -217,9 +218,10 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
 int GetObject(HGDIOBJ object, int size, LPVOID buffer);
 int GetObject(HBITMAP bitmap, int size, LPVOID buffer);
 
-// Deletes a bitmap. FALSE for an unknown (already deleted) handle, for a stock object,
-// for a device context, and for a bitmap that is still selected into a device context
-// (it stays alive then).
+// Deletes a bitmap and frees its pixels (a DIB section's memory included). FALSE for
+// an unknown (already deleted) handle, for a device context (use DeleteDC), and for a
+// bitmap still selected into a device context (it stays alive then). As on Windows,
+// deleting the stock bitmap returns TRUE and changes nothing.
 BOOL DeleteObject(HGDIOBJ object);
 BOOL DeleteObject(HBITMAP bitmap);
 

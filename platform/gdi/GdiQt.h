@@ -37,7 +37,8 @@ QImage BitmapToImage(HBITMAP bitmap);
 // unusual masks). Valid until the bitmap is deleted. Rows of a bottom-up DIB section
 // are stored bottom row first (*bottomUp is set then; use DCPainter to draw on it the
 // right way up). Copy it with QImage::copy(): an implicit copy shares DIB section
-// memory.
+// memory. While the bitmap is selected into a memory context, draw on it through
+// DCPainter: Qt allows only one painter per image at a time.
 QImage* BitmapImage(HBITMAP bitmap, bool* bottomUp = nullptr);
 
 // The painter that draws on what the device context shows: for a painter context its
@@ -47,5 +48,6 @@ QImage* BitmapImage(HBITMAP bitmap, bool* bottomUp = nullptr);
 // formats Qt cannot paint on, or an unknown handle. The painter stays valid until the
 // context is deleted, but GDI calls may end it (selecting another bitmap, and writes
 // to a bitmap whose image is shared with a copy); call DCPainter before each drawing
-// and set the pen, brush and font each time.
+// and set the pen, brush and font each time. Add to its transform (translate, scale)
+// rather than replacing it, or bottom-up sections come out upside down.
 QPainter* DCPainter(HDC dc);

@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiQt.h"
 
 #include <algorithm>
+#include <new>
 #include <climits>
 #include <vector>
 
@@ -106,7 +107,7 @@ void TrimToValid(std::vector<int>& map, int& first, int& count)
 
 BOOL Stretch(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
              int srcHeight, DWORD rop)
-{
+try {
     Target target;
     if (!ResolveTarget(dst, target))
         return FALSE;
@@ -199,6 +200,8 @@ BOOL Stretch(HDC dst, int x, int y, int width, int height, HDC src, int srcX, in
     if (target.painter)
         PaintBlock(target.painter, firstX, firstY, block);
     return TRUE;
+} catch (const std::bad_alloc&) {
+    return FALSE;
 }
 
 } // namespace
@@ -247,7 +250,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX,
 }
 
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
-{
+try {
     Target target;
     if (!ResolveTarget(dc, target) || (rop != BLACKNESS && rop != WHITENESS))
         return FALSE;
@@ -263,4 +266,6 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
         FillTarget(target, static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                    static_cast<int>(bottom - top), rop == WHITENESS ? 0x00FFFFFF : 0);
     return TRUE;
+} catch (const std::bad_alloc&) {
+    return FALSE;
 }
