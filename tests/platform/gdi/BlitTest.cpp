@@ -119,16 +119,6 @@ TEST(StretchBlt, NearestNeighbourOnKnownPatterns)
     }
 }
 
-TEST(StretchBlt, StretchModeIsKeptPerContext)
-{
-    MemoryBitmap bitmap(Filled(1, 1, 0));
-    EXPECT_EQ(GetStretchBltMode(bitmap.dc()), COLORONCOLOR);
-    EXPECT_EQ(SetStretchBltMode(bitmap.dc(), HALFTONE), COLORONCOLOR);
-    EXPECT_EQ(GetStretchBltMode(bitmap.dc()), HALFTONE);
-    EXPECT_EQ(SetStretchBltMode(bitmap.dc(), 0), 0);
-    EXPECT_EQ(GetStretchBltMode(bitmap.dc()), HALFTONE);
-}
-
 TEST(PatBlt, FillsBlackOrWhiteClipped)
 {
     MemoryBitmap bitmap(Filled(3, 2, kMarker));

@@ -72,14 +72,6 @@ TEST(PainterDC, FollowsThePaintersTransform)
     EXPECT_EQ(image.pixel(1, 1), kWhite);
 }
 
-TEST(PainterDC, RefusesAPainterThatIsNotActive)
-{
-    QPainter idle;
-    EXPECT_EQ(CreatePainterDC(&idle, 1, 1), nullptr);
-    EXPECT_EQ(CreatePainterDC(nullptr, 1, 1), nullptr);
-    DeletePainterDC(nullptr); // ignored
-}
-
 // Painters from DCPainter and GDI calls see the same pixels, in both orientations of
 // a DIB section and on device bitmaps.
 TEST(DCPainter, DrawsTheRightWayUpOnEveryKindOfBitmap)
