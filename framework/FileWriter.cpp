@@ -50,9 +50,11 @@ void TFileWriter::Create(const std::string& path)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         throw EInOutError(CreateError(errno));
+    // Only regular files are locked and truncated: a device such as /dev/full is shared by
+    // every process and has no content to discard.
     struct stat info {};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &info) != 0 ||
-        (S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)) {
+    if (::fstat(fd, &info) != 0 ||
+        (S_ISREG(info.st_mode) && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0))) {
         const int error = errno;
         ::close(fd);
         throw EInOutError(error == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : WindowsErrorFromErrno(error));
