@@ -37,8 +37,9 @@ QImage BitmapToImage(HBITMAP bitmap);
 // unusual masks). Valid until the bitmap is deleted. Rows of a bottom-up DIB section
 // are stored bottom row first (*bottomUp is set then; use DCPainter to draw on it the
 // right way up). Copy it with QImage::copy(): an implicit copy shares DIB section
-// memory. While the bitmap is selected into a memory context, draw on it through
-// DCPainter: Qt allows only one painter per image at a time.
+// memory. Never assign to it or change its size: the bitmap's size and its section
+// memory would no longer match. While the bitmap is selected into a memory context,
+// draw on it through DCPainter: Qt allows only one painter per image at a time.
 QImage* BitmapImage(HBITMAP bitmap, bool* bottomUp = nullptr);
 
 // The painter that draws on what the device context shows: for a painter context its
