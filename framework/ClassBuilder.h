@@ -202,9 +202,10 @@ public:
     }
 
     // An event slot; its handler is written by the name of a published method of the root.
-    template <class Sig>
-    TClassBuilder& Event(std::string name, TEvent<Sig> T::*slot)
+    template <class C, class Sig>
+    TClassBuilder& Event(std::string name, TEvent<Sig> C::*slot)
     {
+        static_assert(std::is_base_of_v<C, T>, "the slot must be a member of the class or a base");
         TPropInfo& prop = Add(std::move(name), TTypeKind::Method);
         prop.Signature = SignatureTag<Sig>();
         prop.Slot = [slot](TObject& o) -> void* { return &(static_cast<T&>(o).*slot); };
@@ -214,9 +215,10 @@ public:
     }
 
     // A handler method that layouts can assign to event slots of the same signature.
-    template <class... Args>
-    TClassBuilder& Handler(std::string name, void (T::*method)(Args...))
+    template <class C, class... Args>
+    TClassBuilder& Handler(std::string name, void (C::*method)(Args...))
     {
+        static_assert(std::is_base_of_v<C, T>, "the handler must be a method of the class or a base");
         using Slot = TEvent<void(Args...)>;
         TMethodInfo info;
         info.Name = std::move(name);
@@ -233,9 +235,10 @@ public:
     }
 
     // A component field that follows the owner's component of the same name.
-    template <class C>
-    TClassBuilder& Field(std::string name, C* T::*field)
+    template <class C, class H>
+    TClassBuilder& Field(std::string name, C* H::*field)
     {
+        static_assert(std::is_base_of_v<H, T>, "the field must be a member of the class or a base");
         static_assert(std::is_base_of_v<TComponent, C>, "Field needs a pointer to a component");
         TFieldInfo info;
         info.Name = std::move(name);

@@ -25,20 +25,23 @@ public:
     using MethodPointer = void (TObject::*)(Args...);
 
     TEvent() = default;
-    template <std::derived_from<TObject> C>
-    TEvent(C* object, void (C::*method)(Args...))
+    // `method` may belong to a base class C of the object's class O.
+    template <class O, std::derived_from<TObject> C>
+        requires std::derived_from<O, C>
+    TEvent(O* object, void (C::*method)(Args...))
     {
         Assign(object, method);
     }
 
-    template <std::derived_from<TObject> C>
-    void Assign(C* object, void (C::*method)(Args...))
+    template <class O, std::derived_from<TObject> C>
+        requires std::derived_from<O, C>
+    void Assign(O* object, void (C::*method)(Args...))
     {
         if (object == nullptr || method == nullptr) {
             Clear();
             return;
         }
-        object_ = object;
+        object_ = static_cast<C*>(object);
         method_ = static_cast<MethodPointer>(method);
     }
     void Clear() noexcept

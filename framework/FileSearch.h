@@ -18,6 +18,9 @@
 #include <string_view>
 #include <vector>
 
+// The folder separator of paths on this platform.
+constexpr char PathDelim = '/';
+
 constexpr int faReadOnly = 0x01;
 constexpr int faHidden = 0x02;
 constexpr int faSysFile = 0x04;

@@ -6,6 +6,24 @@
 
 namespace {
 
+// Publishes Visible again with another default, and a handler declared in its base.
+class TTestChildForm : public TTestForm {
+    QUELLON_CLASS()
+
+public:
+    explicit TTestChildForm(TComponent* owner) : TTestForm(owner) { Visible = false; }
+};
+
+const TClass& TTestChildForm::StaticClass()
+{
+    static const TClass cls = TClassBuilder<TTestChildForm>("TTestChildForm", &TTestForm::StaticClass())
+                                  .Boolean("Visible", &TTestChildForm::Visible, &TTestChildForm::Visible, false)
+                                  .Handler("Shown", &TTestForm::FormShow)
+                                  .Event("OnOther", &TTestBox::OnClick)
+                                  .Build();
+    return cls;
+}
+
 TEST(Properties, GetAndSetByNameWithChecks)
 {
     TTestForm form(nullptr);
@@ -91,6 +109,18 @@ TEST(Properties, SubclassSeesBasePropertiesBaseFirst)
     EXPECT_TRUE(TTestForm::StaticClass().InheritsFrom(TComponent::StaticClass()));
     EXPECT_FALSE(TTestBox::StaticClass().InheritsFrom(TTestForm::StaticClass()));
     EXPECT_TRUE(TTestForm::StaticClass().CanCreate());
+
+    // A property published again replaces the base's one in place, with its own default.
+    const auto childProps = TTestChildForm::StaticClass().Properties();
+    EXPECT_EQ(childProps.size(), props.size() + 1);
+    const TPropInfo* visible = TTestChildForm::StaticClass().FindProperty("Visible");
+    ASSERT_NE(visible, nullptr);
+    EXPECT_EQ(childProps[3], visible);
+    TTestChildForm child(nullptr);
+    EXPECT_TRUE(IsDefaultPropValue(child, *visible));
+    SetMethodProp(child, "OnOther", child, "Shown");
+    child.OnClick(&child);
+    EXPECT_EQ(child.Calls, std::vector<std::string>{"FormShow"});
     EXPECT_FALSE(TTestFont::StaticClass().CanCreate());
 }
 
