@@ -108,6 +108,13 @@ void TLayoutReader::ReadHeader()
     if (matching == nullptr)
         Fail(cls.Line, "la racine est un " + root_.ClassName() + ", pas un " + cls.Text);
     ExpectSymbol('{');
+    // A second window made from the same layout under the same owner cannot take the same
+    // name; it gets the first free "<name>_<n>" instead of failing.
+    if (const TComponent* owner = root_.Owner(); owner != nullptr && !name.empty()) {
+        const std::string base = name;
+        for (int n = 1; owner->FindComponent(name) != nullptr && owner->FindComponent(name) != &root_; ++n)
+            name = base + "_" + std::to_string(n);
+    }
     try {
         root_.SetName(name);
     } catch (const Exception& e) {

@@ -26,7 +26,8 @@
 //   }
 //
 // Reading into a root (normally from the root's constructor): the header's class must be
-// the root's class or one of its bases; the root takes the header's name. Each component
+// the root's class or one of its bases; the root takes the header's name (or, when its
+// owner already has a component of that name, the first free "<name>_<n>"). Each component
 // block creates a component of the registered class (ClassRegistry.h) owned by the root,
 // or reuses the root's component of that name, names it, hands it the enclosing block's
 // component through SetParentComponent, then sets its properties in order. Component

@@ -182,4 +182,20 @@ TEST_F(Layout, ErrorsNameTheLine)
     ReadLayout(form, "F: TTestBox { }", "test"); // a base class of the root is accepted
 }
 
+TEST_F(Layout, SecondRootUnderTheSameOwnerGetsAFreeName)
+{
+    TComponent application(nullptr);
+    auto* first = new TTestForm(&application);
+    auto* second = new TTestForm(&application);
+    auto* third = new TTestForm(&application);
+    ReadLayout(*first, "Form2: TTestForm { }", "test");
+    ReadLayout(*second, "Form2: TTestForm { }", "test");
+    ReadLayout(*third, "Form2: TTestForm { }", "test");
+    EXPECT_EQ(first->Name(), "Form2");
+    EXPECT_EQ(second->Name(), "Form2_1");
+    EXPECT_EQ(third->Name(), "Form2_2");
+    ReadLayout(*first, "Form2: TTestForm { }", "test"); // reading again keeps its own name
+    EXPECT_EQ(first->Name(), "Form2");
+}
+
 } // namespace
