@@ -38,22 +38,18 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
     bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = SourceFormatWithoutRangeAlias(static_cast<AVPixelFormat>(frame->format), fullRange);
     const AVPixelFormat target = format == PixelFormat::Rgb32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
-    sws_ = sws_getCachedContext(sws_, frame->width, frame->height, source, width, height, target, SWS_BILINEAR,
-                                nullptr, nullptr, nullptr);
-    if (sws_ != owner_.get()) {
-        static_cast<void>(owner_.release());  // already freed by sws_getCachedContext
-        owner_.reset(sws_);
-        matrix_ = -1;
-    }
-    if (!sws_)
-        return false;
-    // Setting the colour details rebuilds lookup tables, so only when they change.
     const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
-    if (matrix != matrix_ || fullRange != fullRange_) {
-        sws_setColorspaceDetails(sws_, sws_getCoefficients(matrix), fullRange ? 1 : 0,
+    const Settings wanted{frame->width, frame->height, source, width, height, target, matrix, fullRange};
+    // Our own check instead of sws_getCachedContext: that one may hand back a new context at
+    // the old address, which would hide that the colour details must be set again.
+    if (!sws_ || !(wanted == settings_)) {
+        sws_.reset(sws_getContext(frame->width, frame->height, source, width, height, target, SWS_BILINEAR, nullptr,
+                                  nullptr, nullptr));
+        if (!sws_)
+            return false;
+        sws_setColorspaceDetails(sws_.get(), sws_getCoefficients(matrix), fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-        matrix_ = matrix;
-        fullRange_ = fullRange;
+        settings_ = wanted;
     }
 
     const std::size_t stride = DibStrideBytes(width, format);
@@ -61,7 +57,7 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
     // A DIB stores its bottom row first: write from the last row upwards.
     std::uint8_t* planes[4] = {dib.data() + stride * static_cast<std::size_t>(height - 1), nullptr, nullptr, nullptr};
     int strides[4] = {-static_cast<int>(stride), 0, 0, 0};
-    const int rows = sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    const int rows = sws_scale(sws_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
     if (rows <= 0) {
         dib.clear();
         return false;

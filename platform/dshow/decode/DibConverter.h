@@ -19,10 +19,19 @@ public:
     bool Convert(const AVFrame* frame, int width, int height, PixelFormat format, std::vector<std::uint8_t>& dib);
 
 private:
-    SwsContext* sws_ = nullptr;  // the same object as owner_, kept raw for sws_getCachedContext
-    SwsPtr owner_;
-    int matrix_ = -1;
-    bool fullRange_ = false;
+    struct Settings {
+        int sourceWidth = 0;
+        int sourceHeight = 0;
+        AVPixelFormat sourceFormat = AV_PIX_FMT_NONE;
+        int width = 0;
+        int height = 0;
+        AVPixelFormat format = AV_PIX_FMT_NONE;
+        int matrix = 0;
+        bool fullRange = false;
+        bool operator==(const Settings&) const = default;
+    };
+    SwsPtr sws_;
+    Settings settings_;
 };
 
 }  // namespace quellon::decode

@@ -29,6 +29,20 @@ double AudioDurationSeconds(const AVFormatContext* format)
     return -1;
 }
 
+// The name of the container format the file's first bytes look like, or nullptr.
+const char* RecognisedFormat(const std::string& path)
+{
+    AVIOContext* io = nullptr;
+    if (avio_open(&io, path.c_str(), AVIO_FLAG_READ) < 0)
+        return nullptr;
+    const AVInputFormat* format = nullptr;
+    const int score = av_probe_input_buffer2(io, &format, path.c_str(), nullptr, 0, 0);
+    avio_closep(&io);
+    if (score <= 0 || !format)
+        return nullptr;
+    return format->long_name ? format->long_name : format->name;
+}
+
 int ChooseVideoStream(const AVFormatContext* format)
 {
     int best = -1;
@@ -67,6 +81,10 @@ bool OpenMediaContainer(const std::string& path, MediaContainer& container, Open
     if (opened < 0) {
         if (opened == AVERROR(ENOENT))
             return Fail(failure, DecodeError::FileNotFound, path, "file not found");
+        if (const char* recognised = RecognisedFormat(path))
+            return Fail(failure, DecodeError::Corrupt, path,
+                        std::string("it looks like ") + recognised + " but cannot be read (" + FfmpegErrorText(opened) +
+                            "); it may be truncated or damaged");
         return Fail(failure, DecodeError::NotMedia, path, "not a video or audio file in a known format (" + FfmpegErrorText(opened) + ")");
     }
     container.format.reset(raw);

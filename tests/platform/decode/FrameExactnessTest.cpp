@@ -2,6 +2,7 @@
 // the frame of that number in a straight decode, and that picture must be the one the
 // source pattern numbered (frame 0 shows the first decodable number, frame n that plus n).
 #include "platform/dshow/decode/VideoDecoder.h"
+#include "tests/platform/decode/FormatCases.h"
 #include "tests/platform/decode/TestVideos.h"
 
 #include <gtest/gtest.h>
@@ -10,71 +11,6 @@
 
 namespace quellon::decode::test {
 namespace {
-
-struct FormatCase {
-    const char* name;
-    const char* file;
-    const char* arguments;  // {pattern} is the numbered source
-    bool variableRate = false;
-    // A file cut out of another one (made first): it starts at some source number and runs
-    // to the source's last frame.
-    const char* sourceFile = nullptr;
-    const char* sourceArguments = nullptr;
-};
-
-constexpr int kSourceFrames = 100;
-
-// Presentation times of the variable-rate file: 25 frames a second for 2 s, then 12.5.
-double VariableRateTime(int n)
-{
-    return (n + std::max(0, n - 50)) / 25.0;
-}
-
-const FormatCase kCases[] = {
-    {"Mpeg1Program", "m1.mpg", "{pattern} -pix_fmt yuv420p -c:v mpeg1video -bf 2 -g 12 -f mpeg"},
-    {"Mpeg2ProgramOpenGop", "m2.mpg", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob"},
-    {"Mpeg1Transport", "m1.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg1video -bf 2 -g 12 -f mpegts"},
-    {"Mpeg2Transport", "m2.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpegts"},
-    {"Mpeg2ElementaryNoTimestamps", "m2.m2v", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpeg2video"},
-    {"Mpeg4PartTwoAvi", "m4.avi", "{pattern} -pix_fmt yuv420p -c:v mpeg4 -bf 2 -g 24 -q:v 4"},
-    {"MjpegAvi", "mj.avi", "{pattern} -pix_fmt yuvj420p -c:v mjpeg -q:v 4"},
-    {"H264Mp4", "h.mp4", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
-    {"H264Mkv", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
-    {"H264Transport", "h.ts", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f mpegts"},
-    {"H264ElementaryNoTimestamps", "h.h264", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f h264"},
-    {"Vp9Webm", "v.webm", "{pattern} -pix_fmt yuv420p -c:v libvpx-vp9 -g 30 -deadline realtime -cpu-used 8 -b:v 400k"},
-    {"VariableRateMkv", "vfr.mkv",
-     "{pattern} -vf \"setpts=N+max(0\\,N-50)\" -fps_mode passthrough -pix_fmt yuv420p -c:v libx264 "
-     "-preset veryfast -bf 3 -g 40",
-     true},
-    // Timestamps rewritten to the decode times: unique, increasing, and wrong for B-frames.
-    {"H264MkvLyingTimestamps", "lying.mkv",
-     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -bsf:v setts=pts=DTS"},
-    // A stream copy starting inside an open GOP: its first B-frames cannot be decoded.
-    {"Mpeg2CutByStreamCopy", "cut.mpg", "-ss 1.3 -i {source} -c copy -f vob", false, "m2.mpg",
-     "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob"},
-};
-
-// FNV-1a over the whole bitmap: equal pictures, equal sums.
-std::uint64_t Checksum(const std::vector<std::uint8_t>& dib)
-{
-    std::uint64_t sum = 14695981039346656037ull;
-    for (const std::uint8_t byte : dib)
-        sum = (sum ^ byte) * 1099511628211ull;
-    return sum;
-}
-
-std::string MakeCase(const FormatCase& format)
-{
-    std::string arguments = format.arguments;
-    if (format.sourceFile) {
-        const std::string source = MakeVideo(format.sourceFile, format.sourceArguments, kSourceFrames);
-        if (source.empty())
-            return "";
-        arguments.replace(arguments.find("{source}"), 8, "\"" + source + "\"");
-    }
-    return MakeVideo(format.file, arguments, kSourceFrames);
-}
 
 class FrameExactness : public ::testing::TestWithParam<FormatCase> {
 protected:
@@ -188,7 +124,7 @@ TEST_P(FrameExactness, TimesAndFrameNumbersAgree)
     EXPECT_NEAR(decoder->NominalFrameRate(), 25.0, format.variableRate ? 10.0 : 0.01);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, FrameExactness, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Formats, FrameExactness, ::testing::ValuesIn(kFormatCases),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

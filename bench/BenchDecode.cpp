@@ -1,0 +1,196 @@
+// bench_decode: how fast frame-exact access is, next to a plain linear decode.
+//
+// For a set of generated videos (made once into a cache folder), measures in one run:
+//   linear  - the ffmpeg command's full decode: ffmpeg -v error -threads T -i FILE -f null -
+//   open    - VideoDecoder::Open (packet table, first picture, check of the end)
+//   +3 pass - frames 0, 3, 6, ... to the end, each converted to a 24-bit DIB
+//   jump    - 30 random frames (fixed seed), mean and worst single access
+// and prints each as a ratio to the linear decode, with the peak memory of the child process
+// that ran the file (each file runs in its own process so that the figures do not mix).
+//
+// Usage: bench_decode [--threads T] [--cache DIR] [--only SUBSTRING]
+//   T (default 1) is used for both our decoder and the ffmpeg command.
+//   DIR defaults to $TMPDIR/quellon-bench-videos; the ffmpeg command is $QUELLON_FFMPEG or
+//   the one found at build time.
+#include "platform/dshow/decode/VideoDecoder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using quellon::decode::OpenFailure;
+using quellon::decode::PixelFormat;
+using quellon::decode::VideoDecoder;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct BenchVideo {
+    const char* name;
+    const char* arguments;  // ffmpeg output options
+    const char* size;
+};
+
+// A few hundred frames each of a moving test picture; encoder settings as common tools use.
+const BenchVideo kVideos[] = {
+    {"mpeg1-352x288.mpg", "-c:v mpeg1video -b:v 1500k -bf 2 -g 15 -f mpeg", "352x288"},
+    {"mpeg1-720x576.mpg", "-c:v mpeg1video -b:v 5000k -bf 2 -g 15 -f mpeg", "720x576"},
+    {"mpeg2-352x288.mpg", "-c:v mpeg2video -b:v 2000k -bf 2 -g 15 -f vob", "352x288"},
+    {"mpeg2-720x576.mpg", "-c:v mpeg2video -b:v 6000k -bf 2 -g 15 -f vob", "720x576"},
+    {"mpeg4-640x480.avi", "-c:v mpeg4 -q:v 4 -bf 2 -g 250", "640x480"},
+    {"mjpeg-640x480.avi", "-c:v mjpeg -q:v 4 -pix_fmt yuvj420p", "640x480"},
+    {"h264-1280x720.mp4", "-c:v libx264 -preset veryfast -crf 23", "1280x720"},
+    {"h264-1920x1080.mp4", "-c:v libx264 -preset veryfast -crf 23", "1920x1080"},
+    {"h264-1280x720.mkv", "-c:v libx264 -preset veryfast -crf 23", "1280x720"},
+    {"h264-1920x1080.mkv", "-c:v libx264 -preset veryfast -crf 23", "1920x1080"},
+};
+constexpr int kFrames = 300;
+constexpr int kJumps = 30;
+
+std::string Quote(const std::string& text)
+{
+    return "'" + text + "'";
+}
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool Make(const std::string& ffmpeg, const std::string& folder, const BenchVideo& video)
+{
+    const std::string path = folder + "/" + video.name;
+    if (std::filesystem::exists(path))
+        return true;
+    const std::string partial = folder + "/partial-" + video.name;
+    const std::string command = Quote(ffmpeg) + " -y -v error -f lavfi -i testsrc2=s=" + video.size +
+                                ":r=25 -frames:v " + std::to_string(kFrames) + " -pix_fmt yuv420p " + video.arguments +
+                                " " + Quote(partial) + " && mv " + Quote(partial) + " " + Quote(path);
+    std::printf("making %s ...\n", video.name);
+    std::fflush(stdout);
+    return std::system(command.c_str()) == 0;
+}
+
+double LinearSeconds(const std::string& ffmpeg, const std::string& path, int threads)
+{
+    // Best of two, so that a cold page cache does not count against the command.
+    double best = 1e9;
+    for (int run = 0; run < 2; ++run) {
+        const auto start = Clock::now();
+        const std::string command = Quote(ffmpeg) + " -v error -threads " + std::to_string(threads) + " -i " +
+                                    Quote(path) + " -f null -";
+        if (std::system(command.c_str()) != 0)
+            return -1;
+        best = std::min(best, SecondsSince(start));
+    }
+    return best;
+}
+
+// Runs in a child process; prints one result line.
+int MeasureFile(const std::string& path, const std::string& name, int threads, double linear)
+{
+    quellon::decode::DecoderOptions options;
+    options.threadCount = threads;
+    OpenFailure failure;
+    auto start = Clock::now();
+    auto decoder = VideoDecoder::Open(path, &failure, options);
+    const double open = SecondsSince(start);
+    if (!decoder) {
+        std::printf("%-20s open failed: %s\n", name.c_str(), failure.message.c_str());
+        return 1;
+    }
+    const std::int64_t count = decoder->FrameCount();
+    std::vector<std::uint8_t> dib;
+    start = Clock::now();
+    for (std::int64_t n = 0; n < count; n += 3) {
+        if (!decoder->DecodeFrame(n, PixelFormat::Rgb24, dib)) {
+            std::printf("%-20s frame %lld failed: %s\n", name.c_str(), static_cast<long long>(n),
+                        decoder->LastErrorMessage().c_str());
+            return 1;
+        }
+    }
+    const double stepPass = SecondsSince(start);
+
+    auto jumper = VideoDecoder::Open(path, &failure, options);
+    std::uint32_t seed = 2024;
+    double jumpTotal = 0;
+    double jumpWorst = 0;
+    for (int i = 0; i < kJumps; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const std::int64_t n = static_cast<std::int64_t>((seed >> 8) % static_cast<std::uint32_t>(count));
+        start = Clock::now();
+        if (!jumper->DecodeFrame(n, PixelFormat::Rgb24, dib))
+            return 1;
+        const double one = SecondsSince(start);
+        jumpTotal += one;
+        jumpWorst = std::max(jumpWorst, one);
+    }
+    const double jumpMean = jumpTotal / kJumps;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-20s %5lld %8.1f %8.1f %6.3f %8.1f %6.3f %7.1f %7.1f %6.3f %7.0f\n", name.c_str(),
+                static_cast<long long>(count), linear * 1e3, open * 1e3, open / linear, stepPass * 1e3,
+                stepPass / linear, jumpMean * 1e3, jumpWorst * 1e3, jumpMean / linear, usage.ru_maxrss / 1024.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int threads = 1;
+    std::string folder = (std::filesystem::temp_directory_path() / "quellon-bench-videos").string();
+    std::string only;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--threads")
+            threads = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--cache")
+            folder = argv[i + 1];
+        else if (option == "--only")
+            only = argv[i + 1];
+    }
+    const char* configured = std::getenv("QUELLON_FFMPEG");
+    const std::string ffmpeg = configured && *configured ? configured : QUELLON_FFMPEG_COMMAND;
+    std::filesystem::create_directories(folder);
+    for (const BenchVideo& video : kVideos) {
+        if (only.empty() || std::string(video.name).find(only) != std::string::npos) {
+            if (!Make(ffmpeg, folder, video)) {
+                std::printf("could not make %s\n", video.name);
+                return 1;
+            }
+        }
+    }
+
+    std::printf("decoder threads: %d (ours and `ffmpeg -threads %d -i FILE -f null -`)\n", threads, threads);
+    std::printf("%-20s %5s %8s %8s %6s %8s %6s %7s %7s %6s %7s\n", "file", "frames", "lin ms", "open ms", "ratio",
+                "+3 ms", "ratio", "jump ms", "worst", "ratio", "peak MB");
+    int failures = 0;
+    for (const BenchVideo& video : kVideos) {
+        if (!only.empty() && std::string(video.name).find(only) == std::string::npos)
+            continue;
+        const std::string path = folder + "/" + video.name;
+        const double linear = LinearSeconds(ffmpeg, path, threads);
+        if (linear <= 0) {
+            std::printf("%-20s ffmpeg could not decode it\n", video.name);
+            ++failures;
+            continue;
+        }
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(MeasureFile(path, video.name, threads, linear));
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,86 @@
+// The matrix of container and codec combinations the decoder is checked on, each made from
+// the numbered pattern (see TestVideos.h) with 100 frames at 25 per second.
+#pragma once
+
+#include "tests/platform/decode/TestVideos.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quellon::decode::test {
+
+struct FormatCase {
+    const char* name;
+    const char* file;
+    const char* arguments;  // {pattern} is the numbered source
+    bool variableRate = false;
+    // A file cut out of another one (made first): it starts at some source number and runs
+    // to the source's last frame.
+    const char* sourceFile = nullptr;
+    const char* sourceArguments = nullptr;
+};
+
+constexpr int kSourceFrames = 100;
+
+// Presentation times of the variable-rate file: 25 frames a second for 2 s, then 12.5.
+inline double VariableRateTime(int n)
+{
+    return (n + std::max(0, n - 50)) / 25.0;
+}
+
+inline const FormatCase kFormatCases[] = {
+    {"Mpeg1Program", "m1.mpg", "{pattern} -pix_fmt yuv420p -c:v mpeg1video -bf 2 -g 12 -f mpeg"},
+    {"Mpeg2ProgramOpenGop", "m2.mpg", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob"},
+    {"Mpeg1Transport", "m1.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg1video -bf 2 -g 12 -f mpegts"},
+    {"Mpeg2Transport", "m2.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpegts"},
+    {"Mpeg2ElementaryNoTimestamps", "m2.m2v", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpeg2video"},
+    {"Mpeg4PartTwoAvi", "m4.avi", "{pattern} -pix_fmt yuv420p -c:v mpeg4 -bf 2 -g 24 -q:v 4"},
+    {"MjpegAvi", "mj.avi", "{pattern} -pix_fmt yuvj420p -c:v mjpeg -q:v 4"},
+    {"H264Mp4", "h.mp4", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
+    {"H264Mkv", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
+    {"H264Transport", "h.ts", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f mpegts"},
+    {"H264ElementaryNoTimestamps", "h.h264", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f h264"},
+    {"Vp9Webm", "v.webm", "{pattern} -pix_fmt yuv420p -c:v libvpx-vp9 -g 30 -deadline realtime -cpu-used 8 -b:v 400k"},
+    {"VariableRateMkv", "vfr.mkv",
+     "{pattern} -vf \"setpts=N+max(0\\,N-50)\" -fps_mode passthrough -pix_fmt yuv420p -c:v libx264 "
+     "-preset veryfast -bf 3 -g 40",
+     true},
+    // Timestamps rewritten to the decode times: unique, increasing, and wrong for B-frames.
+    {"H264MkvLyingTimestamps", "lying.mkv",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -bsf:v setts=pts=DTS"},
+    // A stream copy starting inside an open GOP: its first B-frames cannot be decoded.
+    {"Mpeg2CutByStreamCopy", "cut.mpg", "-ss 1.3 -i {source} -c copy -f vob", false, "m2.mpg",
+     "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob"},
+};
+
+// FNV-1a over the whole bitmap: equal pictures, equal sums.
+inline std::uint64_t Checksum(const std::vector<std::uint8_t>& dib)
+{
+    std::uint64_t sum = 14695981039346656037ull;
+    for (const std::uint8_t byte : dib)
+        sum = (sum ^ byte) * 1099511628211ull;
+    return sum;
+}
+
+inline std::string MakeCase(const FormatCase& format)
+{
+    std::string arguments = format.arguments;
+    if (format.sourceFile) {
+        const std::string source = MakeVideo(format.sourceFile, format.sourceArguments, kSourceFrames);
+        if (source.empty())
+            return "";
+        arguments.replace(arguments.find("{source}"), 8, "\"" + source + "\"");
+    }
+    return MakeVideo(format.file, arguments, kSourceFrames);
+}
+
+// The case that makes `file`; the file must be in the table.
+inline const FormatCase& CaseFor(const std::string& file)
+{
+    return *std::find_if(std::begin(kFormatCases), std::end(kFormatCases),
+                         [&](const FormatCase& format) { return file == format.file; });
+}
+
+}  // namespace quellon::decode::test
