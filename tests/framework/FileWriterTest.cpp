@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -30,6 +31,20 @@ int CreateErrorOf(const std::string& path)
         return e.ErrorCode();
     }
     return 0;
+}
+
+TEST(FileWriter, ErrnoMapsToWindowsErrorNumbers)
+{
+    EXPECT_EQ(WindowsErrorFromErrno(ENOENT), 2);
+    EXPECT_EQ(WindowsErrorFromErrno(ENOTDIR), 3);
+    EXPECT_EQ(WindowsErrorFromErrno(EACCES), 5);
+    EXPECT_EQ(WindowsErrorFromErrno(EPERM), 5);
+    EXPECT_EQ(WindowsErrorFromErrno(EROFS), 19);
+    EXPECT_EQ(WindowsErrorFromErrno(ETXTBSY), 32);
+    EXPECT_EQ(WindowsErrorFromErrno(ENOSPC), 112);
+    EXPECT_EQ(WindowsErrorFromErrno(EDQUOT), 112);
+    EXPECT_EQ(WindowsErrorFromErrno(EIO), EIO);
+    EXPECT_EQ(EInOutError(EIO).Message(), "Erreur E/S " + std::to_string(EIO));
 }
 
 TEST(FileWriter, BytesCrossBufferBoundariesInOrder)
@@ -83,6 +98,13 @@ TEST(FileWriter, CreateFailuresCarryWindowsErrorNumbers)
     EXPECT_EQ(CreateErrorOf(folder.Path("busy.kql")), ERROR_SHARING_VIOLATION);
     first.Close();
     EXPECT_EQ(TempFolder::ReadFile(folder.Path("busy.kql")), "12345");
+
+    // sysfs refuses new files even to root: access denied, or write protected when it is
+    // mounted read-only.
+    if (::access("/sys", F_OK) == 0) {
+        const int error = CreateErrorOf("/sys/quellon-test.kql");
+        EXPECT_TRUE(error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) << error;
+    }
 
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not apply to root";
