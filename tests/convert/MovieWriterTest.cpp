@@ -1,0 +1,127 @@
+#include "convert/MovieWriter.h"
+
+#include "convert/MovieFormat.h"
+#include "framework/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MovieWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("quellon-moviewriter-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        std::signal(SIGXFSZ, SIG_IGN); // an over-size write must fail with EFBIG, not kill us
+        getrlimit(RLIMIT_FSIZE, &saved_);
+    }
+    void TearDown() override
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        fs::remove_all(dir_);
+    }
+    void LimitFileSize(rlim_t bytes)
+    {
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    void Unlimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+    static TFrameBuffer Frame(std::uint8_t seed)
+    {
+        TFrameBuffer f;
+        for (std::size_t i = 0; i < f.size(); ++i)
+            f[i] = static_cast<std::uint8_t>((i * 7 + seed) % 16);
+        return f;
+    }
+    static std::vector<std::uint8_t> Read(const fs::path& p)
+    {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static std::vector<std::uint8_t> Expected(std::initializer_list<std::uint8_t> seeds)
+    {
+        std::vector<std::uint8_t> bytes;
+        for (auto s : seeds) {
+            const TMovieFrame f = PackMovieFrame(Frame(s));
+            bytes.insert(bytes.end(), f.begin(), f.end());
+        }
+        return bytes;
+    }
+
+    fs::path dir_;
+    rlimit saved_{};
+};
+
+} // namespace
+
+TEST_F(MovieWriterTest, WritesWholeFramesAndReplacesAnOldFile)
+{
+    const fs::path path = dir_ / "clip.kql";
+    std::ofstream(path) << std::string(20000, 'x');
+    TMovieWriter writer;
+    writer.Create(path.string());
+    for (std::uint8_t s : {1, 2, 3})
+        writer.WriteFrame(Frame(s));
+    EXPECT_EQ(writer.FramesWritten(), 3u);
+    writer.Close();
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(Read(path), Expected({1, 2, 3}));
+}
+
+TEST_F(MovieWriterTest, CreateInAMissingFolderReportsPathNotFound)
+{
+    TMovieWriter writer;
+    try {
+        writer.Create((dir_ / "missing" / "clip.kql").string());
+        FAIL() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode(), 3);
+        EXPECT_EQ(e.Message(), "Erreur E/S 3");
+    }
+    EXPECT_FALSE(writer.IsOpen());
+}
+
+TEST_F(MovieWriterTest, AWriteFailingInsideAFrameLeavesOnlyWholeFrames)
+{
+    const fs::path path = dir_ / "clip.kql";
+    TMovieWriter writer;
+    writer.Create(path.string());
+    writer.WriteFrame(Frame(1));
+    writer.WriteFrame(Frame(2));
+    // The third frame runs into the limit about a thousand bytes in.
+    LimitFileSize(2 * KqFrameBytes + 1000);
+    EXPECT_THROW(writer.WriteFrame(Frame(3)), EInOutError);
+    EXPECT_EQ(fs::file_size(path) % KqFrameBytes, 0u);
+    EXPECT_EQ(writer.FramesWritten(), 2u);
+    // The retry appends a clean third frame.
+    Unlimit();
+    writer.WriteFrame(Frame(3));
+    writer.Close();
+    EXPECT_EQ(Read(path), Expected({1, 2, 3}));
+}
+
+TEST_F(MovieWriterTest, AFailedCloseKeepsTheBufferedBytesForTheRetry)
+{
+    const fs::path path = dir_ / "clip.kql";
+    TMovieWriter writer;
+    writer.Create(path.string());
+    writer.WriteFrame(Frame(4)); // 40 buffers of 128 bytes reach the file, 120 bytes wait
+    LimitFileSize(40 * TMovieWriter::OutputBufferBytes);
+    EXPECT_THROW(writer.Close(), EInOutError);
+    EXPECT_TRUE(writer.IsOpen());
+    Unlimit();
+    writer.Close();
+    EXPECT_EQ(Read(path), Expected({4}));
+}
