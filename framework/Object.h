@@ -1,8 +1,9 @@
 // TObject, the root of the framework's classes, and TPersistent, the base of objects that
 // can be copied into each other (Assign) and published as properties.
 //
-// Every class that publishes members or is created by name declares QUELLON_CLASS() in its
-// body and defines StaticClass() with TClassBuilder (ClassBuilder.h). Objects have identity:
+// Every class that publishes members or is created by name declares QUELLON_CLASS() at the
+// top of its body (it leaves the access at private) and defines StaticClass() with
+// TClassBuilder (ClassBuilder.h); a class without it reports its base's class. Objects have identity:
 // they cannot be copied. Heap objects are destroyed with Free() (BeforeDestruction runs
 // first, while the whole object is still alive) or by their owner.
 #pragma once
