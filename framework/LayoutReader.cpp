@@ -88,9 +88,16 @@ void TLayoutReader::Read()
         }
         throw;
     }
-    for (TComponent* c : loaded_) {
-        c->SetStateFlag(csLoading, false);
-        c->Loaded();
+    for (std::size_t i = 0; i < loaded_.size(); ++i) {
+        loaded_[i]->SetStateFlag(csLoading, false);
+        try {
+            loaded_[i]->Loaded();
+        } catch (...) {
+            // The error goes on; no component may stay in the loading state because of it.
+            for (std::size_t j = i + 1; j < loaded_.size(); ++j)
+                loaded_[j]->SetStateFlag(csLoading, false);
+            throw;
+        }
     }
 }
 
