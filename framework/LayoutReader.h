@@ -38,7 +38,9 @@
 // Failure: EReadError "<source>, ligne <n> : <message>" naming the line, for syntax errors,
 // unknown classes, properties, values or handlers, and errors raised by setters. The
 // components created so far stay owned by the root (and are destroyed with it); their
-// loading flags are cleared and Loaded() is not called. UI thread.
+// loading flags are cleared and Loaded() is not called. An exception from a Loaded() goes
+// on to the caller; the components after it leave the loading state without Loaded(). UI
+// thread.
 #pragma once
 
 #include <string>
