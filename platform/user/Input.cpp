@@ -2,6 +2,7 @@
 #include "platform/user/WindowObject.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -29,6 +30,13 @@ void SetKey(int vk, bool down, bool toggleOnPress)
     if (down && !slot.down && toggleOnPress)
         slot.toggled = !slot.toggled;
     slot.down = down;
+}
+
+// Headless platforms have no pointer to grab; capture then rests on our own routing.
+bool PlatformGrabsMouse()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 HWND g_explicitCapture = nullptr;
@@ -200,7 +208,7 @@ HWND SetCapture(HWND handle)
             old->widget->releaseMouse();
         Dispatch(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(handle));
     }
-    if (window->widget != nullptr && window->widget->isVisible())
+    if (window->widget != nullptr && window->widget->isVisible() && PlatformGrabsMouse())
         window->widget->grabMouse();
     return previous;
 }

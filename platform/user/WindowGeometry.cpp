@@ -151,7 +151,12 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
             return FALSE;
     }
 
-    const QRect target(pos.x, pos.y, std::max(0, pos.cx), std::max(0, pos.cy));
+    // The receiver of WM_WINDOWPOSCHANGING may have changed the values or the flags.
+    QRect target(pos.x, pos.y, std::max(0, pos.cx), std::max(0, pos.cy));
+    if ((pos.flags & SWP_NOMOVE) != 0)
+        target.moveTopLeft(current.topLeft());
+    if ((pos.flags & SWP_NOSIZE) != 0)
+        target.setSize(current.size());
     window->applyingGeometry = true;
     if (target != current)
         SetGeometryInParent(*window, target);
