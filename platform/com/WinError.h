@@ -77,6 +77,9 @@ constexpr HRESULT DISP_E_BADCALLEE = MakeHResult(0x80020010u);
 constexpr HRESULT DISP_E_NOTACOLLECTION = MakeHResult(0x80020011u);
 constexpr HRESULT DISP_E_DIVBYZERO = MakeHResult(0x80020012u);
 
+// --- Control properties -------------------------------------------------------------------
+constexpr HRESULT CTL_E_INVALIDPROPERTYVALUE = MakeHResult(0x800A017Cu);
+
 // --- Structured storage (streams) -----------------------------------------------------------
 constexpr HRESULT STG_E_INVALIDFUNCTION = MakeHResult(0x80030001u);
 constexpr HRESULT STG_E_ACCESSDENIED = MakeHResult(0x80030005u);
