@@ -1,66 +1,10 @@
 #include "platform/com/ConnectionPointHelper.h"
 
+#include "platform/com/Enumerator.h"
+
 #include <algorithm>
 
 namespace {
-
-// Next/Skip/Reset/Clone over a fixed snapshot of counted references. Hands out a new
-// reference with every item; the snapshot keeps its own until the enumerator goes away.
-template <class Enum, class Item, class Traits>
-class SnapshotEnumerator final : public ComObject<Enum> {
-public:
-    SnapshotEnumerator(std::shared_ptr<const std::vector<Item>> items, std::size_t position)
-        : items_(std::move(items)), position_(position)
-    {
-    }
-
-    HRESULT Next(ULONG count, typename Traits::OutItem* out, ULONG* fetched) override
-    {
-        if (fetched != nullptr)
-            *fetched = 0;
-        if (out == nullptr)
-            return E_POINTER;
-        if (count > 1 && fetched == nullptr)
-            return E_INVALIDARG;
-        ULONG n = 0;
-        while (n < count && position_ < items_->size()) {
-            out[n] = Traits::HandOut((*items_)[position_]);
-            ++n;
-            ++position_;
-        }
-        if (fetched != nullptr)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-
-    HRESULT Skip(ULONG count) override
-    {
-        std::size_t left = items_->size() - position_;
-        position_ += std::min<std::size_t>(count, left);
-        return count <= left ? S_OK : S_FALSE;
-    }
-
-    HRESULT Reset() override
-    {
-        position_ = 0;
-        return S_OK;
-    }
-
-    HRESULT Clone(Enum** copy) override
-    {
-        if (copy == nullptr)
-            return E_POINTER;
-        *copy = nullptr;
-        return ComBoundary([&] {
-            *copy = MakeComObject<SnapshotEnumerator>(items_, position_).Detach();
-            return S_OK;
-        });
-    }
-
-private:
-    std::shared_ptr<const std::vector<Item>> items_;
-    std::size_t position_;
-};
 
 struct ConnectionItem {
     ComPtr<IUnknown> sink;
@@ -76,17 +20,8 @@ struct ConnectionTraits {
     }
 };
 
-struct PointTraits {
-    using OutItem = IConnectionPoint*;
-    static IConnectionPoint* HandOut(const ComPtr<IConnectionPoint>& item)
-    {
-        item->AddRef();
-        return item.Get();
-    }
-};
-
-using ConnectionEnumerator = SnapshotEnumerator<IEnumConnections, ConnectionItem, ConnectionTraits>;
-using PointEnumerator = SnapshotEnumerator<IEnumConnectionPoints, ComPtr<IConnectionPoint>, PointTraits>;
+using ConnectionEnumerator = ComEnumerator<IEnumConnections, ConnectionItem, ConnectionTraits>;
+using PointEnumerator = ComEnumerator<IEnumConnectionPoints, ComPtr<IConnectionPoint>, InterfaceItemTraits<IConnectionPoint>>;
 
 } // namespace
 
@@ -161,13 +96,13 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections** connections)
         return E_POINTER;
     *connections = nullptr;
     return ComBoundary([&] {
-        auto items = std::make_shared<std::vector<ConnectionItem>>();
+        std::vector<ConnectionItem> items;
         {
             std::lock_guard lock(mutex_);
             for (const Connection& c : connections_)
-                items->push_back(ConnectionItem{ComPtr<IUnknown>::AddRefFrom(c.sink), c.cookie});
+                items.push_back(ConnectionItem{ComPtr<IUnknown>::AddRefFrom(c.sink), c.cookie});
         }
-        *connections = MakeComObject<ConnectionEnumerator>(std::move(items), 0).Detach();
+        *connections = MakeComObject<ConnectionEnumerator>(MakeSnapshot(std::move(items))).Detach();
         return S_OK;
     });
 }
@@ -222,10 +157,10 @@ HRESULT ConnectionPoints::EnumConnectionPoints(IEnumConnectionPoints** points)
         return E_POINTER;
     *points = nullptr;
     return ComBoundary([&] {
-        auto items = std::make_shared<std::vector<ComPtr<IConnectionPoint>>>();
+        std::vector<ComPtr<IConnectionPoint>> items;
         for (const auto& point : points_)
-            items->push_back(ComPtr<IConnectionPoint>::AddRefFrom(point.get()));
-        *points = MakeComObject<PointEnumerator>(std::move(items), 0).Detach();
+            items.push_back(ComPtr<IConnectionPoint>::AddRefFrom(point.get()));
+        *points = MakeComObject<PointEnumerator>(MakeSnapshot(std::move(items))).Detach();
         return S_OK;
     });
 }

@@ -105,6 +105,11 @@ TEST_F(ComRuntime, CreateInstanceFollowsTheRegistry)
     IUnknown* outer = factory.Get();
     EXPECT_EQ(CoCreateInstance(TestClass, outer, CLSCTX_INPROC_SERVER, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
 
+    ComPtr<IPersist> typed;
+    ASSERT_EQ(CoCreateInstance(TestClass, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(typed.ReleaseAndGetAddressOf())), S_OK);
+    EXPECT_EQ(RefCount(typed.Get()), 1u);
+    typed.Reset();
+
     ASSERT_EQ(CoGetClassObject(TestClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &out), S_OK);
     EXPECT_EQ(out, static_cast<IClassFactory*>(factory.Get()));
     static_cast<IUnknown*>(out)->Release();
