@@ -1,0 +1,166 @@
+// kqltool driven as a user would, through its command line. Expected movie bytes are computed
+// here with integer arithmetic, independently of the converter's own code.
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string output; // stdout and stderr together
+};
+
+ToolRun Kqltool(const std::string& args)
+{
+    const std::string command = std::string(KQLTOOL_PATH) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> chunk;
+    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe))
+        output.append(chunk.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::vector<unsigned char> ReadFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class KqlToolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("quellon-kqltool-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // A 352 x 288 picture in which every pixel has its own colour.
+    static QImage Pattern()
+    {
+        QImage image(352, 288, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb((x * 7) & 255, (y * 5) & 255, ((x + y) * 3) & 255));
+        return image;
+    }
+
+    fs::path dir_;
+};
+
+// The movie frame a capture of Pattern() gives with the initial zone (96, 120, 131 x 80): the
+// source rectangle starts at (96, 93) and is 143 x 95 pixels; output pixel (x, y) samples
+// source (96 + x * 143 / 131, 93 + y * 95 / 80) and its darkness is 15 - (r + g + b) / 48.
+std::vector<unsigned char> ExpectedInitialZoneFrame(const QImage& picture, int brightness, int contrast)
+{
+    std::vector<unsigned char> bytes(5240, 0);
+    int pixel = 0;
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 131; ++x, ++pixel) {
+            const QRgb c = picture.pixel(96 + x * 143 / 131, 93 + y * 95 / 80);
+            const int v = (qRed(c) + qGreen(c) + qBlue(c)) / 48 + brightness - 16 - 7;
+            const int level = std::clamp(v * contrast / 8 + 7, 0, 15);
+            const int darkness = 15 - level;
+            bytes[pixel / 2] |= static_cast<unsigned char>(pixel % 2 ? darkness << 4 : darkness);
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(KqlToolTest, ConvertImageWritesTheFrameACaptureWould)
+{
+    const QImage picture = Pattern();
+    ASSERT_TRUE(picture.save(QString::fromStdString(Path("frame.png"))));
+    ASSERT_TRUE(picture.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(Path("frame.bmp"))));
+
+    ToolRun run = Kqltool("convert-image " + Path("frame.png") + " " + Path("a.kql"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("a.kql")), ExpectedInitialZoneFrame(picture, 16, 8));
+
+    run = Kqltool("convert-image " + Path("frame.bmp") + " " + Path("b.kql") + " --brightness 20 --contrast 13");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("b.kql")), ExpectedInitialZoneFrame(picture, 20, 13));
+
+    // Contrast 0 makes every pixel level 7, darkness 8: every byte 0x88.
+    run = Kqltool("convert-image " + Path("frame.png") + " " + Path("c.kql") + " --zone 8,42,320,240 --contrast 0");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("c.kql")), std::vector<unsigned char>(5240, 0x88));
+}
+
+TEST_F(KqlToolTest, RenderAndInfoReadMoviesBack)
+{
+    // Frame 0 all lightest, frame 1 with darkness 3 then 12 in the first two pixels.
+    std::vector<unsigned char> movie(2 * 5240, 0);
+    movie[5240] = 0xC3;
+    std::ofstream(Path("m.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), movie.size());
+
+    ToolRun run = Kqltool("render " + Path("m.kql") + " " + Path("f1.png") + " --frame 1 --scale 3");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const QImage f1(QString::fromStdString(Path("f1.png")));
+    ASSERT_EQ(f1.size(), QSize(393, 240));
+    EXPECT_EQ(f1.pixel(2, 2), qRgb(12 * 16, 12 * 16, 12 * 16)); // darkness 3 is grey level 12
+    EXPECT_EQ(f1.pixel(3, 0), qRgb(48, 48, 48));                // darkness 12 is level 3
+    EXPECT_EQ(f1.pixel(392, 239), qRgb(240, 240, 240));
+
+    run = Kqltool("render " + Path("m.kql") + " " + Path("sheet.png") + " --sheet");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(QImage(QString::fromStdString(Path("sheet.png"))).size(), QSize(2 + 2 * 133, 2 + 82));
+
+    run = Kqltool("info " + Path("m.kql"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find("2 frames"), std::string::npos) << run.output;
+
+    std::ofstream(Path("cut.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), 7000);
+    run = Kqltool("info " + Path("cut.kql"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("not whole"), std::string::npos) << run.output;
+    EXPECT_EQ(Kqltool("render " + Path("cut.kql") + " " + Path("x.png")).exitCode, 1);
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("x.png") + " --frame 2").exitCode, 1);
+}
+
+TEST_F(KqlToolTest, ErrorsAndHelp)
+{
+    ASSERT_TRUE(Pattern().save(QString::fromStdString(Path("frame.png"))));
+    std::ofstream(Path("text.png")) << "not a picture";
+    const std::string frame = Path("frame.png") + " " + Path("o.kql");
+
+    EXPECT_EQ(Kqltool("").exitCode, 2);
+    EXPECT_EQ(Kqltool("explode").exitCode, 2);
+    EXPECT_EQ(Kqltool("convert-image " + frame + " --brightness 33").exitCode, 2);
+    EXPECT_EQ(Kqltool("convert-image " + frame + " --zone 96,120,130,80").exitCode, 2); // below the minimum
+    EXPECT_EQ(Kqltool("convert-image " + frame + " --zone 200,120,131,80").exitCode, 2); // past the right edge
+    EXPECT_EQ(Kqltool("convert-image " + frame + " --zone 1,2,3").exitCode, 2);
+    EXPECT_EQ(Kqltool("convert-image " + frame + " --colour 3").exitCode, 2);
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " x.png --sheet --frame 1").exitCode, 2);
+
+    const ToolRun unreadable = Kqltool("convert-image " + Path("text.png") + " " + Path("o.kql"));
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_NE(unreadable.output.find("cannot read picture"), std::string::npos) << unreadable.output;
+    EXPECT_EQ(Kqltool("convert-image " + Path("missing.png") + " " + Path("o.kql")).exitCode, 1);
+    EXPECT_EQ(Kqltool("convert-image " + Path("frame.png") + " " + Path("no/such/dir/o.kql")).exitCode, 1);
+    EXPECT_FALSE(fs::exists(Path("o.kql")));
+
+    for (const char* command : {"convert-image", "render", "info"}) {
+        const ToolRun help = Kqltool(std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_NE(help.output.find("usage: kqltool"), std::string::npos) << command;
+    }
+}

@@ -1,0 +1,188 @@
+#include "tools/kqltool/Commands.h"
+
+#include "convert/CropGeometry.h"
+#include "convert/FrameConversion.h"
+#include "convert/MovieWriter.h"
+#include "framework/Exceptions.h"
+#include "tools/kqltool/MovieFile.h"
+#include "tools/kqltool/Options.h"
+
+#include <QImage>
+#include <QImageReader>
+
+#include <cmath>
+#include <iostream>
+
+const char* const ConvertImageUsage =
+    "usage: kqltool convert-image IMAGE OUT.kql [--zone L,T,W,H] [--brightness 0..32] [--contrast 0..16]\n"
+    "\n"
+    "Converts a still picture (BMP or PNG) into a one-frame movie, as a capture of that picture\n"
+    "as the video frame would: the crop zone (in main-window pixels over the 320 x 240 preview\n"
+    "at 8,42; default 96,120,131,80) picks the part of the picture, which is then turned into\n"
+    "131 x 80 pixels of 16 greys. Brightness defaults to 16 and contrast to 8 (neutral).\n";
+
+const char* const RenderUsage =
+    "usage: kqltool render MOVIE.kql OUT.png [--frame N | --sheet] [--scale S]\n"
+    "\n"
+    "Draws frame N (from 0; default 0), or with --sheet every frame as a contact sheet, in the\n"
+    "greys of the program's preview. --scale S (1..16, default 1) enlarges each pixel to an\n"
+    "S x S square without smoothing.\n";
+
+const char* const InfoUsage =
+    "usage: kqltool info MOVIE.kql\n"
+    "\n"
+    "Prints the number of frames of a movie and whether its size is a whole number of\n"
+    "5240-byte frames (exit code 1 when it is not).\n";
+
+namespace {
+
+crop::ZoneRect ParseZone(const std::string& text)
+{
+    const std::vector<int> v = ParseIntList("--zone", text, 4);
+    const crop::ZoneRect zone{v[0], v[1], v[2], v[3]};
+    if (zone.width < crop::MinZoneWidth || zone.width > crop::PreviewWidth || zone.height < crop::MinZoneHeight ||
+        zone.height > crop::PreviewHeight)
+        throw UsageError("--zone size must be 131..320 x 80..240, not " + std::to_string(zone.width) + " x " +
+                         std::to_string(zone.height));
+    if (zone.left < crop::PreviewLeft || zone.top < crop::PreviewTop || zone.left + zone.width > crop::PreviewRight ||
+        zone.top + zone.height > crop::PreviewBottom)
+        throw UsageError("--zone must lie within the preview, from 8,42 to 328,282");
+    return zone;
+}
+
+QImage LoadPicture(const std::string& path)
+{
+    QImageReader reader(QString::fromStdString(path));
+    QImage image = reader.read();
+    if (image.isNull())
+        throw InputError("cannot read picture " + path + ": " + reader.errorString().toStdString());
+    // The video frame has no transparency: take the colour channels as they are.
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+COLORREF ColourAt(const QImage& image, int x, int y)
+{
+    if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
+        return CLR_INVALID;
+    const QRgb p = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
+    return RGB(static_cast<BYTE>(qRed(p)), static_cast<BYTE>(qGreen(p)), static_cast<BYTE>(qBlue(p)));
+}
+
+void SavePng(const QImage& image, const std::string& path)
+{
+    if (!image.save(QString::fromStdString(path), "PNG"))
+        throw InputError("cannot write " + path);
+}
+
+QImage RenderFrame(const TFrameBuffer& frame, int scale)
+{
+    QImage image(KqFrameWidth * scale, KqFrameHeight * scale, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int level = 15 - frame[FrameBufferIndex(x / scale, y / scale)];
+            const COLORREF c = GreyColour(level);
+            row[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+int ConvertImageCommand(const std::vector<std::string>& args)
+{
+    const ParsedArguments a = ParseArguments(args, {"--zone", "--brightness", "--contrast"}, {});
+    if (a.help) {
+        std::cout << ConvertImageUsage;
+        return 0;
+    }
+    if (a.positional.size() != 2)
+        throw UsageError("convert-image takes a picture and an output movie");
+    const crop::ZoneRect zone = a.Value("--zone") ? ParseZone(*a.Value("--zone")) : crop::ZoneRect{};
+    const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
+    const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
+
+    const QImage picture = LoadPicture(a.positional[0]);
+    const crop::SourceRect source = crop::SourceRectOfZone(zone, picture.width(), picture.height());
+    const QImage view = picture.copy(source.left, source.top, source.Width(), source.Height());
+    TFrameBuffer frame{};
+    ConvertPicture(
+        view.width(), view.height(), [&](int x, int y) { return ColourAt(view, x, y); }, brightness, contrast, frame,
+        {});
+    try {
+        TMovieWriter writer;
+        writer.Create(a.positional[1]);
+        writer.WriteFrame(frame);
+        writer.Close();
+    } catch (const EInOutError& e) {
+        throw InputError("cannot write " + a.positional[1] + ": " + e.Message());
+    }
+    return 0;
+}
+
+int RenderCommand(const std::vector<std::string>& args)
+{
+    const ParsedArguments a = ParseArguments(args, {"--frame", "--scale"}, {"--sheet"});
+    if (a.help) {
+        std::cout << RenderUsage;
+        return 0;
+    }
+    if (a.positional.size() != 2)
+        throw UsageError("render takes a movie and an output picture");
+    if (a.HasFlag("--sheet") && a.Value("--frame"))
+        throw UsageError("--frame and --sheet exclude each other");
+    const int scale = ParseBoundedInt("--scale", a.Value("--scale").value_or("1"), 1, 16);
+    const int frameNumber = ParseBoundedInt("--frame", a.Value("--frame").value_or("0"), 0, 1 << 30);
+
+    const std::vector<TFrameBuffer> frames = ReadMovieFile(a.positional[0]);
+    if (!a.HasFlag("--sheet")) {
+        if (static_cast<std::size_t>(frameNumber) >= frames.size())
+            throw InputError(a.positional[0] + " has " + std::to_string(frames.size()) + " frames; there is no frame " +
+                             std::to_string(frameNumber));
+        SavePng(RenderFrame(frames[frameNumber], scale), a.positional[1]);
+        return 0;
+    }
+
+    // A near-square grid, frames in reading order, with a 2-pixel gutter.
+    constexpr int Gutter = 2;
+    const int count = static_cast<int>(frames.size());
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int rows = (count + columns - 1) / columns;
+    const qint64 cellW = KqFrameWidth * scale + Gutter, cellH = KqFrameHeight * scale + Gutter;
+    if (cellW * columns * cellH * rows > (qint64(1) << 28))
+        throw InputError("a sheet of " + std::to_string(count) + " frames at scale " + std::to_string(scale) +
+                         " would be too large; use a smaller --scale");
+    QImage sheet(static_cast<int>(cellW * columns + Gutter), static_cast<int>(cellH * rows + Gutter),
+                 QImage::Format_RGB32);
+    sheet.fill(qRgb(0x30, 0x50, 0x80));
+    for (int i = 0; i < count; ++i) {
+        const QImage tile = RenderFrame(frames[i], scale);
+        const int left = Gutter + static_cast<int>((i % columns) * cellW);
+        const int top = Gutter + static_cast<int>((i / columns) * cellH);
+        for (int y = 0; y < tile.height(); ++y)
+            std::copy_n(reinterpret_cast<const QRgb*>(tile.constScanLine(y)), tile.width(),
+                        reinterpret_cast<QRgb*>(sheet.scanLine(top + y)) + left);
+    }
+    SavePng(sheet, a.positional[1]);
+    return 0;
+}
+
+int InfoCommand(const std::vector<std::string>& args)
+{
+    const ParsedArguments a = ParseArguments(args, {}, {});
+    if (a.help) {
+        std::cout << InfoUsage;
+        return 0;
+    }
+    if (a.positional.size() != 1)
+        throw UsageError("info takes one movie");
+    const MovieFileInfo info = InspectMovieFile(a.positional[0]);
+    std::cout << a.positional[0] << ": " << info.wholeFrames << " frames, " << info.sizeBytes << " bytes\n";
+    if (info.IsWhole()) {
+        std::cout << "whole: the size is a whole number of " << KqFrameBytes << "-byte frames\n";
+        return 0;
+    }
+    std::cout << "not whole: " << info.leftoverBytes << " bytes after the last whole frame\n";
+    return 1;
+}
