@@ -21,20 +21,14 @@ thread_local ThreadState threadState;
 struct ClassRegistry {
     std::mutex mutex;
     std::map<CLSID, IClassFactory*> factories;
-
-    ~ClassRegistry()
-    {
-        // Factories still registered at exit are released so that their objects' owners see
-        // a balanced count; classes are normally unregistered by whoever registered them.
-        for (auto& [clsid, factory] : factories)
-            factory->Release();
-    }
 };
 
+// Never destroyed: objects destroyed at exit may still look classes up, and a factory still
+// registered then keeps its reference (the process is ending).
 ClassRegistry& Classes()
 {
-    static ClassRegistry registry;
-    return registry;
+    static ClassRegistry* registry = new ClassRegistry;
+    return *registry;
 }
 
 ComPtr<IClassFactory> FindFactory(REFCLSID clsid)

@@ -21,10 +21,11 @@ struct Registry {
     std::unordered_map<HGLOBAL, Block> blocks;
 };
 
+// Never destroyed: blocks may still be freed by other objects' destructors at exit.
 Registry& Blocks()
 {
-    static Registry registry;
-    return registry;
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 void* AllocateData(SIZE_T bytes, bool zero)

@@ -14,8 +14,8 @@ struct MenuDescriptors {
 
 MenuDescriptors& Descriptors()
 {
-    static MenuDescriptors descriptors;
-    return descriptors;
+    static MenuDescriptors* descriptors = new MenuDescriptors; // never destroyed, see Blocks()
+    return *descriptors;
 }
 
 } // namespace

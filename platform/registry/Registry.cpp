@@ -47,8 +47,9 @@ struct Tree {
 
 Tree& TheTree()
 {
-    static Tree tree;
-    return tree;
+    // Never destroyed: handles may still be closed by other objects' destructors at exit.
+    static Tree* tree = new Tree;
+    return *tree;
 }
 
 struct Handle {
