@@ -163,6 +163,10 @@ bool RouteMouse(const WindowPtr& window, QMouseEvent* event)
     if (message == 0)
         return window->hooks->BaseEvent(event);
 
+    // A move with no button held ends any drag whose release went elsewhere (to a modal
+    // box opened by the press, say).
+    if (isMove && event->buttons() == Qt::NoButton)
+        NoteMouseButtons(nullptr, false, false);
     // While a button is held or the mouse is captured, the capturing window gets the mouse
     // messages, in its own client coordinates.
     WindowPtr target = window;
@@ -213,6 +217,32 @@ bool RouteClose(const WindowPtr& window, QCloseEvent* event)
     return true;
 }
 
+// Activation brings a window and the windows it owns to the top of the z-order, which
+// they hear about as a position change that neither moves nor sizes them.
+void ReportActivation(const WindowPtr& window, bool active)
+{
+    const HWND handle = window->handle;
+    if (active) {
+        std::vector<WindowPtr> raised{window};
+        for (const WindowPtr& other : WindowRegistry::Instance().All()) {
+            if (other->owner == handle && !other->destroying)
+                raised.push_back(other);
+        }
+        for (const WindowPtr& w : raised) {
+            if (w->destroying)
+                continue;
+            WINDOWPOS pos;
+            pos.hwnd = w->handle;
+            pos.hwndInsertAfter = HWND_TOP;
+            pos.flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+            Dispatch(w, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+            Dispatch(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+        }
+    }
+    if (!window->destroying)
+        Dispatch(window, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+}
+
 bool RouteEvent(const WindowPtr& window, QEvent* event)
 {
     WindowWidgetHooks& hooks = *window->hooks;
@@ -239,6 +269,13 @@ bool RouteEvent(const WindowPtr& window, QEvent* event)
         return RouteMouse(window, static_cast<QMouseEvent*>(event));
     case QEvent::Wheel:
         return RouteWheel(window, static_cast<QWheelEvent*>(event));
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate: {
+        const bool result = hooks.BaseEvent(event);
+        if (window->widget != nullptr && window->widget->isWindow())
+            ReportActivation(window, event->type() == QEvent::WindowActivate);
+        return result;
+    }
     case QEvent::FocusIn: {
         const bool result = hooks.BaseEvent(event);
         FocusArrived(window->handle);

@@ -125,7 +125,7 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 
 BOOL PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsWindow(handle))
+    if (!IsWindow(handle) || QCoreApplication::instance() == nullptr)
         return FALSE;
     QObject* pump = MessagePump();
     if (pump == nullptr)

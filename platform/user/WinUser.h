@@ -73,6 +73,10 @@ constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
 constexpr WPARAM SIZE_MAXIMIZED = 2;
 
+// WM_ACTIVATE states.
+constexpr WPARAM WA_INACTIVE = 0;
+constexpr WPARAM WA_ACTIVE = 1;
+
 // Mouse key state flags (wParam of mouse messages).
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;

@@ -392,8 +392,10 @@ LONG_PTR SetWindowLongPtrA(HWND handle, int index, LONG_PTR value)
         const DWORD style = static_cast<DWORD>(value);
         window->style = style & ~(WS_VISIBLE | WS_DISABLED);
         if (QWidget* widget = window->widget) {
-            widget->setVisible((style & WS_VISIBLE) != 0);
-            widget->setEnabled((style & WS_DISABLED) == 0);
+            if (widget->isHidden() == ((style & WS_VISIBLE) != 0))
+                widget->setVisible((style & WS_VISIBLE) != 0);
+            if (widget->testAttribute(Qt::WA_ForceDisabled) != ((style & WS_DISABLED) != 0))
+                widget->setEnabled((style & WS_DISABLED) == 0);
         }
         break;
     }

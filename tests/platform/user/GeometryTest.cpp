@@ -146,3 +146,31 @@ TEST_F(GeometryTest, EnableWindowReportsThePreviousState)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ActivationTest, ActivatingAWindowTellsItsHiddenOwnedWindowsOfTheZOrderChange)
+{
+    RegisterRecordingClass("ActivationClass");
+    HWND form = MakeTopLevel("ActivationClass");
+    HWND auxiliary = CreateWindowExA(0, "ActivationClass", "", WS_POPUP, 0, 0, 1, 1, form, nullptr, nullptr, nullptr);
+    HWND other = MakeTopLevel("ActivationClass");
+    ASSERT_TRUE(ShowAndExpose(form));
+    ASSERT_TRUE(ShowAndExpose(other));
+    WindowWidget(other)->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return WindowWidget(other)->isActiveWindow(); }));
+    MessageLog().clear();
+    WindowWidget(form)->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return !Logged(form, WM_ACTIVATE).empty(); }));
+    EXPECT_EQ(Logged(form, WM_ACTIVATE).at(0).wParam, WA_ACTIVE);
+    const auto changing = Logged(auxiliary, WM_WINDOWPOSCHANGING);
+    ASSERT_EQ(changing.size(), 1u);
+    EXPECT_FALSE(IsWindowVisible(auxiliary));
+    EXPECT_EQ(Logged(other, WM_ACTIVATE).at(0).wParam, WA_INACTIVE);
+    DestroyWindow(other);
+    DestroyWindow(form);
+    EXPECT_FALSE(IsWindow(auxiliary));
+    FlushDeferredDeletes();
+}
+
+} // namespace

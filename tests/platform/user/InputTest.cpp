@@ -81,6 +81,15 @@ TEST_F(InputTest, DraggingKeepsTheMouseWithThePressingWindow)
     EXPECT_EQ(MessagesOf(b), std::vector<UINT>{WM_MOUSEMOVE});
 }
 
+TEST_F(InputTest, ADragWhoseReleaseWentElsewhereEndsAtTheNextButtonlessMove)
+{
+    Mouse(a, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+    // The release went to a modal box: the next move has no button held.
+    Mouse(b, QEvent::MouseMove, {5, 5}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(MessagesOf(b), std::vector<UINT>{WM_MOUSEMOVE});
+    EXPECT_EQ(MessagesOf(a), std::vector<UINT>{WM_LBUTTONDOWN});
+}
+
 TEST_F(InputTest, ExplicitCaptureTakesMovesUntilReleased)
 {
     EXPECT_EQ(SetCapture(a), nullptr);
