@@ -5,8 +5,9 @@
 //   open    - VideoDecoder::Open (packet table, first picture, check of the end)
 //   +3 pass - frames 0, 3, 6, ... to the end, each converted to a 24-bit DIB
 //   jump    - 30 random frames (fixed seed), mean and worst single access
-// and prints each as a ratio to the linear decode, with the peak memory of the child process
-// that ran the file (each file runs in its own process so that the figures do not mix).
+// and prints each as a ratio to the linear decode's wall-clock time, the +3 pass also as a
+// ratio of processor time (steadier on a busy machine), with the peak memory of the child
+// process that ran the file (each file runs in its own process so the figures do not mix).
 //
 // Usage: bench_decode [--threads T] [--cache DIR] [--only SUBSTRING]
 //   T (default 1) is used for both our decoder and the ffmpeg command.
@@ -78,23 +79,38 @@ bool Make(const std::string& ffmpeg, const std::string& folder, const BenchVideo
     return std::system(command.c_str()) == 0;
 }
 
-double LinearSeconds(const std::string& ffmpeg, const std::string& path, int threads)
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Cost {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Cost LinearDecode(const std::string& ffmpeg, const std::string& path, int threads)
 {
     // Best of two, so that a cold page cache does not count against the command.
-    double best = 1e9;
+    Cost best{1e9, 1e9};
     for (int run = 0; run < 2; ++run) {
         const auto start = Clock::now();
+        const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
         const std::string command = Quote(ffmpeg) + " -v error -threads " + std::to_string(threads) + " -i " +
                                     Quote(path) + " -f null -";
         if (std::system(command.c_str()) != 0)
-            return -1;
-        best = std::min(best, SecondsSince(start));
+            return {-1, -1};
+        best.wall = std::min(best.wall, SecondsSince(start));
+        best.cpu = std::min(best.cpu, CpuSeconds(RUSAGE_CHILDREN) - cpuBefore);
     }
     return best;
 }
 
 // Runs in a child process; prints one result line.
-int MeasureFile(const std::string& path, const std::string& name, int threads, double linear)
+int MeasureFile(const std::string& path, const std::string& name, int threads, const Cost& linear)
 {
     quellon::decode::DecoderOptions options;
     options.threadCount = threads;
@@ -109,6 +125,7 @@ int MeasureFile(const std::string& path, const std::string& name, int threads, d
     const std::int64_t count = decoder->FrameCount();
     std::vector<std::uint8_t> dib;
     start = Clock::now();
+    const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     for (std::int64_t n = 0; n < count; n += 3) {
         if (!decoder->DecodeFrame(n, PixelFormat::Rgb24, dib)) {
             std::printf("%-20s frame %lld failed: %s\n", name.c_str(), static_cast<long long>(n),
@@ -117,6 +134,7 @@ int MeasureFile(const std::string& path, const std::string& name, int threads, d
         }
     }
     const double stepPass = SecondsSince(start);
+    const double stepPassCpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
 
     auto jumper = VideoDecoder::Open(path, &failure, options);
     std::uint32_t seed = 2024;
@@ -135,9 +153,10 @@ int MeasureFile(const std::string& path, const std::string& name, int threads, d
     const double jumpMean = jumpTotal / kJumps;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%-20s %5lld %8.1f %8.1f %6.3f %8.1f %6.3f %7.1f %7.1f %6.3f %7.0f\n", name.c_str(),
-                static_cast<long long>(count), linear * 1e3, open * 1e3, open / linear, stepPass * 1e3,
-                stepPass / linear, jumpMean * 1e3, jumpWorst * 1e3, jumpMean / linear, usage.ru_maxrss / 1024.0);
+    std::printf("%-19s %5lld %7.0f %7.0f %7.1f %6.3f %7.0f %6.3f %6.3f %7.1f %7.1f %6.3f %6.0f\n", name.c_str(),
+                static_cast<long long>(count), linear.wall * 1e3, linear.cpu * 1e3, open * 1e3, open / linear.wall,
+                stepPass * 1e3, stepPass / linear.wall, stepPassCpu / linear.cpu, jumpMean * 1e3, jumpWorst * 1e3,
+                jumpMean / linear.wall, usage.ru_maxrss / 1024.0);
     return 0;
 }
 
@@ -170,23 +189,26 @@ int main(int argc, char** argv)
     }
 
     std::printf("decoder threads: %d (ours and `ffmpeg -threads %d -i FILE -f null -`)\n", threads, threads);
-    std::printf("%-20s %5s %8s %8s %6s %8s %6s %7s %7s %6s %7s\n", "file", "frames", "lin ms", "open ms", "ratio",
-                "+3 ms", "ratio", "jump ms", "worst", "ratio", "peak MB");
+    std::printf("%-19s %5s %7s %7s %7s %6s %7s %6s %6s %7s %7s %6s %6s\n", "file", "frames", "lin ms", "lin cpu",
+                "open ms", "ratio", "+3 ms", "ratio", "cpu r.", "jump ms", "worst", "ratio", "peakMB");
     int failures = 0;
     for (const BenchVideo& video : kVideos) {
         if (!only.empty() && std::string(video.name).find(only) == std::string::npos)
             continue;
         const std::string path = folder + "/" + video.name;
-        const double linear = LinearSeconds(ffmpeg, path, threads);
-        if (linear <= 0) {
+        const Cost linear = LinearDecode(ffmpeg, path, threads);
+        if (linear.wall <= 0) {
             std::printf("%-20s ffmpeg could not decode it\n", video.name);
             ++failures;
             continue;
         }
         std::fflush(stdout);
         const pid_t child = fork();
-        if (child == 0)
-            _exit(MeasureFile(path, video.name, threads, linear));
+        if (child == 0) {
+            const int result = MeasureFile(path, video.name, threads, linear);
+            std::fflush(stdout);
+            _exit(result);
+        }
         int status = 0;
         waitpid(child, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)

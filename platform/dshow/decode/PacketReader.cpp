@@ -31,6 +31,7 @@ void PacketReader::Adopt(MediaContainer container)
     av_packet_unref(pending_.get());
     hasPending_ = false;
     next_ = 0;
+    inSync_ = static_cast<bool>(container_.format);
 }
 
 int PacketReader::ReadVideoPacket(AVPacket* packet)
@@ -81,11 +82,32 @@ std::int64_t PacketReader::ReadNext(AVPacket* packet)
     if (ReadVideoPacket(packet) < 0)
         return kEnd;
     const PacketEntry& expected = entries_[static_cast<std::size_t>(next_)];
-    if (packet->size != expected.size || (packet->pos >= 0 && expected.pos >= 0 && packet->pos != expected.pos)) {
+    if (!inSync_ || packet->size != expected.size || (packet->pos >= 0 && expected.pos >= 0 && packet->pos != expected.pos)) {
         av_packet_unref(packet);
+        inSync_ = false;
         return kLostSync;
     }
     return next_++;
+}
+
+bool PacketReader::SkipTo(std::int64_t index)
+{
+    if (!inSync_ || index < next_ || index >= static_cast<std::int64_t>(entries_.size()))
+        return false;
+    if (index == next_)
+        return true;
+    if (hasPending_) {
+        av_packet_unref(pending_.get());
+        hasPending_ = false;
+        ++next_;
+    }
+    while (next_ < index) {
+        const std::int64_t read = ReadNext(pending_.get());
+        av_packet_unref(pending_.get());
+        if (read < 0)
+            return false;
+    }
+    return true;
 }
 
 bool PacketReader::Reopen()
@@ -108,6 +130,7 @@ bool PacketReader::ReadUpTo(std::int64_t index, std::int64_t packetLimit)
         if (Matches(pending_.get(), wanted)) {
             hasPending_ = true;
             next_ = index;
+            inSync_ = true;
             return true;
         }
         const bool past = IsPast(pending_.get(), wanted);
@@ -145,6 +168,7 @@ bool PacketReader::SeekToEntry(std::int64_t index, bool fromStart)
 {
     av_packet_unref(pending_.get());
     hasPending_ = false;
+    inSync_ = false;
     if (index < 0 || index >= static_cast<std::int64_t>(entries_.size()))
         return false;
     const PacketEntry& wanted = entries_[static_cast<std::size_t>(index)];
@@ -173,6 +197,7 @@ bool PacketReader::SeekToEntry(std::int64_t index, bool fromStart)
     }
     hasPending_ = true;
     next_ = index;
+    inSync_ = true;
     return true;
 }
 

@@ -35,6 +35,11 @@ public:
     // Returns false only when the file can no longer be opened or read up to the entry.
     bool SeekToEntry(std::int64_t index, bool fromStart = false);
 
+    // Reads on, without handing out the packets, until entry `index` is next. Returns false
+    // (and the reader must be placed with SeekToEntry) when the stream ends first or the
+    // reader is not in step with the table.
+    bool SkipTo(std::int64_t index);
+
     std::int64_t NextEntry() const { return next_; }
 
 private:
@@ -50,6 +55,7 @@ private:
     MediaContainer container_;
     PacketPtr pending_;  // a packet read during a seek that ReadNext still has to hand out
     bool hasPending_ = false;
+    bool inSync_ = false;  // the next packet read is entry next_
     std::int64_t next_ = 0;
 };
 

@@ -27,6 +27,8 @@ constexpr std::int64_t kForwardReachFrames = 15;
 constexpr std::int64_t kTailPackets = 8;
 
 constexpr std::int64_t kNoPlace = -1;
+// How far a start point may lie ahead of the reader for reading on to it instead of seeking.
+constexpr std::int64_t kReadOnPackets = 300;
 
 double ValidRate(AVRational rate)
 {
@@ -89,7 +91,15 @@ struct VideoDecoder::Impl {
     void VerifyTail(std::vector<bool>& dropped);
     void ComputeTimes(double streamFrameRate);
 
-    PumpResult Pump(std::int64_t skipBeforePlace, const FrameHandler& handler);
+    // Which packets may have their unreferenced pictures skipped: those shown before
+    // `before`, and those shown strictly between `target` and `aheadBelow` (the pictures a
+    // run of steps is expected to pass over).
+    struct SkipRule {
+        std::int64_t before = 0;
+        std::int64_t target = 0;
+        std::int64_t aheadBelow = 0;
+    };
+    PumpResult Pump(const SkipRule& skip, const FrameHandler& handler);
     bool StartAt(std::int64_t keyDecodeIndex, bool fromStart);
     std::int64_t KeyFor(std::int64_t place) const;
     const AVFrame* DecodeTo(std::int64_t place);
@@ -130,12 +140,16 @@ struct VideoDecoder::Impl {
     std::int64_t trustedFrom = 0;
     std::int64_t lastOutput = -1;
     bool orderContradicted = false;
+    // Highest place whose packet went in with skipping allowed since the start point: such
+    // a picture may never come out, so a later request for it must start again.
+    std::int64_t skippedUpTo = -1;
+    std::int64_t previousTarget = -1;
 
     DecodeError lastError = DecodeError::None;
     std::string lastMessage;
 };
 
-VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(std::int64_t skipBeforePlace, const FrameHandler& handler)
+VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, const FrameHandler& handler)
 {
     for (;;) {
         int received = 0;
@@ -176,8 +190,12 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(std::int64_t skipBeforeP
         }
         const std::int64_t place = places[static_cast<std::size_t>(index)];
         // Pictures nothing refers to and nobody asked for need not be decoded; pictures
-        // shown after the target are decoded in full, since the next request may want them.
-        codec->skip_frame = place != kNoPlace && place < skipBeforePlace ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        // shown after the target are decoded in full unless a run of steps will pass over
+        // them, since the next request may want them.
+        const bool skipped = place != kNoPlace && (place < skip.before || (place > skip.target && place < skip.aheadBelow));
+        codec->skip_frame = skipped ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        if (skipped)
+            skippedUpTo = std::max(skippedUpTo, place);
         // The decode index travels with the packet and comes back on the picture it holds,
         // which identifies every output picture whatever the container's timestamps are.
         packet->pts = index;
@@ -198,7 +216,12 @@ bool VideoDecoder::Impl::StartAt(std::int64_t keyDecodeIndex, bool fromStart)
     draining = false;
     positioned = false;
     lastOutput = -1;
-    if (!reader.SeekToEntry(keyDecodeIndex, fromStart || keyDecodeIndex == 0))
+    skippedUpTo = -1;
+    // A start point a little ahead is reached by reading on, which costs less than a
+    // demuxer seek; packets read that way are not decoded.
+    const std::int64_t ahead = keyDecodeIndex - reader.NextEntry();
+    const bool readOn = !fromStart && ahead >= 0 && ahead <= kReadOnPackets && reader.SkipTo(keyDecodeIndex);
+    if (!readOn && !reader.SeekToEntry(keyDecodeIndex, fromStart || keyDecodeIndex == 0))
         return false;
     positioned = true;
     // From the very start every picture the decoder gives is by definition the right one.
@@ -227,10 +250,15 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
         return cached;
 
     const std::int64_t key = KeyFor(place);
-    bool forward = positioned && lastOutput < place && place >= trustedFrom &&
-                   (place - lastOutput <= kForwardReachFrames || key < reader.NextEntry());
+    // Decode on from where the decoder stands when it has been fed the target's start
+    // point already and the target can still come out of it.
+    bool forward = positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
+                   key < reader.NextEntry();
+    const std::int64_t step = place - previousTarget;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::int64_t keepFrom = place;
+        SkipRule skip{place, place, place + 1};
+        if (forward && previousTarget >= 0 && step > 1 && step <= kForwardReachFrames)
+            skip.aheadBelow = place + step;
         if (!forward) {
             if (!StartAt(key, attempt > 0))
                 return Fail(DecodeError::DecodeFailed, "Cannot read \"" + path + "\" up to frame " +
@@ -238,10 +266,11 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
                        nullptr;
             // After a jump, keep the pictures just before the target: the next request is
             // often a step backwards.
-            keepFrom = place - (options.cacheFrames - 1);
+            skip.before = place - (options.cacheFrames - 1);
         }
+        const std::int64_t keepFrom = skip.before;
         std::int64_t resultIndex = -1;
-        const PumpResult result = Pump(keepFrom, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
+        const PumpResult result = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
             if (shown >= place) {
                 // A later picture than the target means the decoder dropped the target;
                 // show the next picture instead, the same one on every path.
@@ -253,8 +282,10 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
                 cache.Put(decodeIndex, picture);
             return false;
         });
-        if (result == PumpResult::Stopped)
+        if (result == PumpResult::Stopped) {
+            previousTarget = place;
             return cache.Find(resultIndex);
+        }
         forward = false;
     }
     Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(place) + " of \"" + path + "\" could not be decoded.");
@@ -323,7 +354,7 @@ bool VideoDecoder::Impl::ScanOrderByDecoding()
     std::vector<std::int64_t> shown;
     positioned = true;
     trustedFrom = 0;
-    const PumpResult result = Pump(0, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
+    const PumpResult result = Pump(SkipRule{}, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
         shown.push_back(decodeIndex);
         return false;
     });
@@ -338,7 +369,7 @@ bool VideoDecoder::Impl::DecodeFirstPicture(std::int64_t& firstPlace)
     positioned = true;
     trustedFrom = 0;
     firstPlace = kNoPlace;
-    const PumpResult result = Pump(0, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
+    const PumpResult result = Pump(SkipRule{}, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
         cache.Put(decodeIndex, picture);
         firstPlace = shown;
         if (width <= 0 || height <= 0) {
@@ -372,7 +403,7 @@ void VideoDecoder::Impl::VerifyTail(std::vector<bool>& dropped)
     if (!carryOn && !StartAt(key, false))
         return;
     std::vector<bool> seen(entries.size(), false);
-    const PumpResult result = Pump(tailMinPlace, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
+    const PumpResult result = Pump(SkipRule{tailMinPlace, 0, 0}, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
         seen[static_cast<std::size_t>(decodeIndex)] = true;
         return false;
     });
