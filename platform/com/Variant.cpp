@@ -184,3 +184,49 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* source)
     *dest = copy;
     return S_OK;
 }
+
+HRESULT InitVariantFromInt32(LONG value, VARIANT* variant)
+{
+    if (variant == nullptr)
+        return E_INVALIDARG;
+    VariantInit(variant);
+    variant->vt = VT_I4;
+    variant->lVal = value;
+    return S_OK;
+}
+
+HRESULT InitVariantFromBoolean(BOOL value, VARIANT* variant)
+{
+    if (variant == nullptr)
+        return E_INVALIDARG;
+    VariantInit(variant);
+    variant->vt = VT_BOOL;
+    variant->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT InitVariantFromDouble(double value, VARIANT* variant)
+{
+    if (variant == nullptr)
+        return E_INVALIDARG;
+    VariantInit(variant);
+    variant->vt = VT_R8;
+    variant->dblVal = value;
+    return S_OK;
+}
+
+HRESULT InitVariantFromString(LPCOLESTR text, VARIANT* variant)
+{
+    if (variant == nullptr)
+        return E_INVALIDARG;
+    VariantInit(variant);
+    BSTR copy = nullptr;
+    if (text != nullptr) {
+        copy = SysAllocString(text);
+        if (copy == nullptr)
+            return E_OUTOFMEMORY;
+    }
+    variant->vt = VT_BSTR;
+    variant->bstrVal = copy;
+    return S_OK;
+}

@@ -160,6 +160,14 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* source);
 // and "True"/"False" are read in any letter case. dest is unchanged on failure.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* source, USHORT flags, VARTYPE vt);
 
+// Fill an uninitialised VARIANT (nothing in it is released). InitVariantFromString copies the
+// text into a new BSTR (a null text gives a null BSTR) and fails with E_OUTOFMEMORY, leaving
+// the VARIANT VT_EMPTY.
+HRESULT InitVariantFromInt32(LONG value, VARIANT* variant);
+HRESULT InitVariantFromBoolean(BOOL value, VARIANT* variant);
+HRESULT InitVariantFromDouble(double value, VARIANT* variant);
+HRESULT InitVariantFromString(LPCOLESTR text, VARIANT* variant);
+
 // Owns one VARIANT for the length of a scope: VariantInit on construction, VariantClear on
 // destruction.
 class ScopedVariant {

@@ -78,6 +78,21 @@ TEST(Variant, CopyAndClearOwnStringsAndReferences)
     EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
 }
 
+TEST(Variant, InitFromValues)
+{
+    VARIANT v;
+    ASSERT_EQ(InitVariantFromBoolean(5, &v), S_OK);
+    EXPECT_EQ(v.vt, VT_BOOL);
+    EXPECT_EQ(v.boolVal, VARIANT_TRUE) << "any non-zero BOOL is VARIANT_TRUE (-1)";
+    ASSERT_EQ(InitVariantFromString(nullptr, &v), S_OK);
+    EXPECT_EQ(v.vt, VT_BSTR);
+    EXPECT_EQ(v.bstrVal, nullptr) << "an empty text travels as a null string";
+    ASSERT_EQ(InitVariantFromString(u"clip.mpg", &v), S_OK);
+    EXPECT_EQ(BstrToUtf8(v.bstrVal), "clip.mpg");
+    VariantClear(&v);
+    EXPECT_EQ(InitVariantFromInt32(1, nullptr), E_INVALIDARG);
+}
+
 TEST(Variant, ByReferenceIsNotOwnedUntilCopiedIndirectly)
 {
     LONG storage = 42;
