@@ -2,6 +2,7 @@
 #include "platform/user/WindowObject.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -300,4 +301,13 @@ void ForgetInputWindow(HWND handle)
         g_focus = nullptr;
     if (g_previousFocus == handle)
         g_previousFocus = nullptr;
+}
+
+BOOL GetCursorPos(POINT* point)
+{
+    if (point == nullptr)
+        return FALSE;
+    const QPoint position = QCursor::pos();
+    *point = POINT{position.x(), position.y()};
+    return TRUE;
 }

@@ -209,3 +209,12 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param)
     }
     return TRUE;
 }
+
+void PostQuitMessage(int exitCode)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
+        return;
+    // Queued, as WM_QUIT is: the handler that asks finishes first.
+    QMetaObject::invokeMethod(app, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+}

@@ -29,23 +29,42 @@ constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYENDSESSION = 0x0011;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_CANCELMODE = 0x001F;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_MOUSEACTIVATE = 0x0021;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
+constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_HELP = 0x0053;
+constexpr UINT WM_CONTEXTMENU = 0x007B;
+constexpr UINT WM_STYLECHANGING = 0x007C;
+constexpr UINT WM_STYLECHANGED = 0x007D;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_NCACTIVATE = 0x0086;
+constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_KEYFIRST = 0x0100;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_DEADCHAR = 0x0103;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_SYSDEADCHAR = 0x0107;
 constexpr UINT WM_KEYLAST = 0x0109;
+constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
@@ -64,9 +83,17 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_MOUSELAST = 0x020A;
+constexpr UINT WM_PARENTNOTIFY = 0x0210;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_MOUSEHOVER = 0x02A1;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
+constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
+// Messages that a container reflects back to a hosted control: the original number
+// plus this base.
+constexpr UINT OCM__BASE = WM_USER + 0x1C00;
 
 // WM_SIZE types.
 constexpr WPARAM SIZE_RESTORED = 0;
@@ -411,7 +438,7 @@ BOOL RedrawWindow(HWND window, const RECT* rect, HANDLE region, UINT flags);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 
-// Focus, capture, keyboard.
+// Focus, capture, keyboard, mouse.
 HWND SetFocus(HWND window); // returns the window that had the focus
 HWND GetFocus();
 HWND SetCapture(HWND window); // returns the previous capture window
@@ -420,6 +447,10 @@ HWND GetCapture();
 // State of a virtual key as of the message being handled: bit 15 set while down, bit 0
 // toggled by each press. Tracks the keys and buttons seen by this program's windows.
 SHORT GetKeyState(int virtualKey);
+BOOL GetCursorPos(POINT* point); // screen coordinates
+
+// Ends the event loop with `exitCode` once the current message has been handled.
+void PostQuitMessage(int exitCode);
 
 // Window data.
 LONG_PTR GetWindowLongPtrA(HWND window, int index);

@@ -128,9 +128,11 @@ BOOL GetClassInfoA(HINSTANCE, LPCSTR className, WNDCLASSA* windowClass)
     return TRUE;
 }
 
-HWND AdoptWidgetWindow(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className,
-                       LPCSTR windowName, DWORD style, int x, int y, int width, int height,
-                       HWND parent, HMENU menuOrId, LPVOID param)
+namespace {
+
+HWND CreateWindowCore(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className,
+                      LPCSTR windowName, DWORD style, int x, int y, int width, int height,
+                      HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param)
 {
     auto fail = [&]() -> HWND {
         if (hooks != nullptr)
@@ -156,6 +158,7 @@ HWND AdoptWidgetWindow(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className
     window->text = windowName != nullptr ? windowName : "";
     window->hooks = hooks;
     window->widget = widget;
+    window->instance = instance;
     if ((style & WS_CHILD) != 0)
         window->id = reinterpret_cast<LONG_PTR>(menuOrId);
     const HWND handle = WindowRegistry::Instance().Add(window);
@@ -193,6 +196,7 @@ HWND AdoptWidgetWindow(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className
 
     CREATESTRUCTA create;
     create.lpCreateParams = param;
+    create.hInstance = instance;
     create.hMenu = menuOrId;
     create.hwndParent = parent;
     create.x = geometry.x();
@@ -216,17 +220,24 @@ HWND AdoptWidgetWindow(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className
     return IsWindow(handle) ? handle : nullptr;
 }
 
+} // namespace
+
+HWND AdoptWidgetWindow(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className,
+                       LPCSTR windowName, DWORD style, int x, int y, int width, int height,
+                       HWND parent, HMENU menuOrId, LPVOID param)
+{
+    return CreateWindowCore(hooks, exStyle, className, windowName, style, x, y, width, height,
+                            parent, menuOrId, nullptr, param);
+}
+
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menuOrId,
                      HINSTANCE instance, LPVOID param)
 {
     if (QCoreApplication::instance() == nullptr)
         return nullptr;
-    HWND handle = AdoptWidgetWindow(new RoutedWidget<QWidget>(), exStyle, className, windowName,
-                                    style, x, y, width, height, parent, menuOrId, param);
-    if (WindowPtr window = FindWindowObject(handle))
-        window->instance = instance;
-    return handle;
+    return CreateWindowCore(new RoutedWidget<QWidget>(), exStyle, className, windowName, style, x,
+                            y, width, height, parent, menuOrId, instance, param);
 }
 
 BOOL DestroyWindow(HWND handle)
@@ -299,7 +310,7 @@ HWND SetParent(HWND handle, HWND newParent)
             return nullptr; // a window cannot go inside itself
     }
     WindowPtr oldParent = ParentWindow(*window);
-    HWND previous = oldParent != nullptr ? oldParent->handle : nullptr;
+    const HWND previous = oldParent != nullptr ? oldParent->handle : nullptr;
     QWidget* widget = window->widget;
     if (widget == nullptr)
         return nullptr;
@@ -315,7 +326,7 @@ HWND SetParent(HWND handle, HWND newParent)
     // Qt hides a widget that changes parent; a window keeps its visibility.
     widget->setVisible(shown);
     ReportGeometry(window);
-    return previous != nullptr ? previous : (window->owner != nullptr ? window->owner : nullptr);
+    return previous;
 }
 
 HWND GetWindow(HWND handle, UINT relation)

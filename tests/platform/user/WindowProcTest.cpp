@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
@@ -219,6 +220,16 @@ TEST_F(WindowProcTest, TextGoesThroughTheWidgetsOwnText)
     EXPECT_EQ(GetWindowTextA(button, text, sizeof text), 4);
     EXPECT_STREQ(text, "Stop");
     EXPECT_EQ(GetWindowTextLengthA(button), 4);
+
+    // Typing reaches a line edit through WM_KEYDOWN's default handling.
+    HWND edit = CreateWidgetWindow<QLineEdit>(0, "ProcTestClass", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20,
+                                             top, nullptr);
+    EXPECT_EQ(WindowFromWidget(WindowWidget(edit)), edit);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    QApplication::sendEvent(WindowWidget(edit), &key);
+    EXPECT_EQ(GetWindowTextA(edit, text, sizeof text), 1);
+    EXPECT_STREQ(text, "7");
+    EXPECT_EQ(MessagesOf(edit, {WM_KEYDOWN, WM_CHAR}), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR}));
 }
 
 } // namespace
