@@ -1,5 +1,7 @@
 #include "platform/dshow/decode/DibConverter.h"
 
+#include <cstring>
+
 namespace quellon::decode {
 
 namespace {
@@ -52,16 +54,21 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
         settings_ = wanted;
     }
 
-    const std::size_t stride = DibStrideBytes(width, format);
-    dib.resize(stride * static_cast<std::size_t>(height));
-    // A DIB stores its bottom row first: write from the last row upwards.
-    std::uint8_t* planes[4] = {dib.data() + stride * static_cast<std::size_t>(height - 1), nullptr, nullptr, nullptr};
-    int strides[4] = {-static_cast<int>(stride), 0, 0, 0};
+    // libswscale's vector code writes whole blocks of pixels past the end of a row, so it
+    // converts into a scratch picture with roomy rows; the rows are then copied into the
+    // DIB bottom row first, with zero padding.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * (format == PixelFormat::Rgb32 ? 4 : 3);
+    const std::size_t scratchStride = (rowBytes + 64 + 63) & ~std::size_t{63};
+    scratch_.resize(scratchStride * static_cast<std::size_t>(height) + 64);
+    std::uint8_t* planes[4] = {scratch_.data(), nullptr, nullptr, nullptr};
+    int strides[4] = {static_cast<int>(scratchStride), 0, 0, 0};
     const int rows = sws_scale(sws_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
-    if (rows <= 0) {
-        dib.clear();
+    if (rows <= 0)
         return false;
-    }
+    const std::size_t stride = DibStrideBytes(width, format);
+    dib.assign(stride * static_cast<std::size_t>(height), 0);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        std::memcpy(dib.data() + (static_cast<std::size_t>(height) - 1 - y) * stride, scratch_.data() + y * scratchStride, rowBytes);
     return true;
 }
 

@@ -32,6 +32,7 @@ private:
     };
     SwsPtr sws_;
     Settings settings_;
+    std::vector<std::uint8_t> scratch_;
 };
 
 }  // namespace quellon::decode
