@@ -9,6 +9,7 @@
 // (platform/user/WinUser.h); it is only passed by pointer here.
 #pragma once
 
+#include "platform/com/Persist.h"
 #include "platform/com/Storage.h"
 #include "platform/com/Unknown.h"
 
@@ -34,7 +35,6 @@ using LPBORDERWIDTHS = BORDERWIDTHS*;
 using LPCBORDERWIDTHS = const BORDERWIDTHS*;
 using HOLEMENU = HGLOBAL;
 
-DEFINE_GUID(IID_IPersist, 0x0000010C, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 DEFINE_GUID(IID_IViewObject, 0x0000010D, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 DEFINE_GUID(IID_IOleObject, 0x00000112, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 DEFINE_GUID(IID_IOleInPlaceObject, 0x00000113, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
@@ -116,11 +116,6 @@ struct OLEMENUGROUPWIDTHS {
     LONG width[6];
 };
 using LPOLEMENUGROUPWIDTHS = OLEMENUGROUPWIDTHS*;
-
-struct IPersist : IUnknown {
-    virtual HRESULT GetClassID(CLSID* clsid) = 0;
-};
-COM_INTERFACE_TRAITS(IPersist, IUnknown, IID_IPersist);
 
 struct IPersistStreamInit : IPersist {
     virtual HRESULT IsDirty() = 0;

@@ -214,18 +214,16 @@ constexpr HRESULT VFW_S_CANT_CUE = MakeHResult(0x00040268u);
 constexpr HRESULT VFW_S_NO_STOP_TIME = MakeHResult(0x00040270u);
 
 // --- Windows system error numbers (as returned by the registry functions) ------------------
+// The file-error numbers (ERROR_FILE_NOT_FOUND 2, ERROR_PATH_NOT_FOUND 3, ERROR_ACCESS_DENIED 5,
+// ERROR_WRITE_PROTECT 19, ERROR_SHARING_VIOLATION 32, ERROR_DISK_FULL 112) are defined by the
+// framework's exceptions header; they are not repeated here so that both headers can be
+// included together.
 constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_INVALID_FUNCTION = 1;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-constexpr LONG ERROR_PATH_NOT_FOUND = 3;
-constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
-constexpr LONG ERROR_WRITE_PROTECT = 19;
-constexpr LONG ERROR_SHARING_VIOLATION = 32;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_DISK_FULL = 112;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_MORE_DATA = 234;

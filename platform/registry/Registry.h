@@ -44,8 +44,8 @@ constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 
 // Opens root\subKey (an empty or null subKey opens root itself again). The access may ask
-// only for reading: write rights give ERROR_ACCESS_DENIED, since the program never changes
-// the registry. ERROR_FILE_NOT_FOUND for a missing key, ERROR_BAD_PATHNAME for a path with a
+// only for reading: write rights give ERROR_ACCESS_DENIED (5), since the program never changes
+// the registry. ERROR_FILE_NOT_FOUND (2) for a missing key, ERROR_BAD_PATHNAME for a path with a
 // leading or doubled '\', ERROR_INVALID_HANDLE for an unknown root, ERROR_INVALID_PARAMETER
 // for a null result pointer. *result is null on failure.
 LSTATUS RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
@@ -64,7 +64,7 @@ LSTATUS RegCloseKey(HKEY key);
 
 // Reads a value (null or empty name: the key's default value). With data null, only *type
 // and *dataBytes are filled. ERROR_MORE_DATA (and the needed size in *dataBytes) when the
-// buffer is too small; ERROR_FILE_NOT_FOUND for a missing value. REG_SZ data is returned in
+// buffer is too small; ERROR_FILE_NOT_FOUND (2) for a missing value. REG_SZ data is returned in
 // the function's character set (UTF-8 for A, UTF-16 for W) with its terminating null.
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataBytes);
 LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataBytes);
@@ -85,6 +85,6 @@ LSTATUS RegistryInstallKey(HKEY root, std::string_view path);
 LSTATUS RegistryInstallString(HKEY root, std::string_view path, std::string_view name, std::string_view text);
 LSTATUS RegistryInstallDword(HKEY root, std::string_view path, std::string_view name, DWORD value);
 // Removes root\path with all its subkeys and values; open handles to them become deleted
-// keys. ERROR_FILE_NOT_FOUND when it does not exist; a root itself cannot be removed
-// (ERROR_ACCESS_DENIED).
+// keys. ERROR_FILE_NOT_FOUND (2) when it does not exist; a root itself cannot be removed
+// (ERROR_ACCESS_DENIED, 5).
 LSTATUS RegistryRemoveKey(HKEY root, std::string_view path);

@@ -7,6 +7,10 @@
 
 namespace {
 
+// Windows system error numbers.
+constexpr LSTATUS FileNotFound = 2;
+constexpr LSTATUS AccessDenied = 5;
+
 const char* const PlayerKey = "CLSID\\{22D6F312-B0F6-11D0-94AB-0080C74C7E95}";
 
 class Registry : public ::testing::Test {
@@ -40,10 +44,10 @@ TEST_F(Registry, MissingWriteAndMalformedRequestsFail)
         REGSAM access;
         LSTATUS expected;
     } cases[] = {
-        {HKEY_CLASSES_ROOT, "CLSID\\{00000000-0000-0000-0000-000000000000}", KEY_READ, ERROR_FILE_NOT_FOUND},
-        {HKEY_LOCAL_MACHINE, PlayerKey, KEY_READ, ERROR_FILE_NOT_FOUND},
-        {HKEY_CLASSES_ROOT, PlayerKey, KEY_WRITE, ERROR_ACCESS_DENIED},
-        {HKEY_CLASSES_ROOT, PlayerKey, KEY_ALL_ACCESS, ERROR_ACCESS_DENIED},
+        {HKEY_CLASSES_ROOT, "CLSID\\{00000000-0000-0000-0000-000000000000}", KEY_READ, FileNotFound},
+        {HKEY_LOCAL_MACHINE, PlayerKey, KEY_READ, FileNotFound},
+        {HKEY_CLASSES_ROOT, PlayerKey, KEY_WRITE, AccessDenied},
+        {HKEY_CLASSES_ROOT, PlayerKey, KEY_ALL_ACCESS, AccessDenied},
         {HKEY_CLASSES_ROOT, "\\CLSID", KEY_READ, ERROR_BAD_PATHNAME},
         {HKEY_CLASSES_ROOT, "CLSID\\\\x", KEY_READ, ERROR_BAD_PATHNAME},
         {reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x1234)), "CLSID", KEY_READ, ERROR_INVALID_HANDLE},
@@ -62,13 +66,13 @@ TEST_F(Registry, RemovedKeysAreGoneAndTheirHandlesDeleted)
     ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, PlayerKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegistryRemoveKey(HKEY_CLASSES_ROOT, "clsid"), ERROR_SUCCESS) << "removes the whole subtree";
     HKEY again = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, PlayerKey, 0, KEY_READ, &again), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, PlayerKey, 0, KEY_READ, &again), FileNotFound);
     DWORD bytes = 0;
     EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, nullptr, &bytes), ERROR_KEY_DELETED);
     EXPECT_EQ(RegOpenKeyExA(key, "", 0, KEY_READ, &again), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegistryRemoveKey(HKEY_CLASSES_ROOT, "CLSID"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegistryRemoveKey(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegistryRemoveKey(HKEY_CLASSES_ROOT, "CLSID"), FileNotFound);
+    EXPECT_EQ(RegistryRemoveKey(HKEY_CLASSES_ROOT, ""), AccessDenied);
 
     // Installing again after removal works (another test run, another start-up).
     ASSERT_EQ(RegistryInstallKey(HKEY_CLASSES_ROOT, PlayerKey), ERROR_SUCCESS);
@@ -89,7 +93,7 @@ TEST_F(Registry, QueriesValuesInEitherCharacterSet)
     ASSERT_EQ(RegQueryValueExA(key, "VERSION", nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(value, 401u);
-    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, &type, nullptr, &bytes), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, &type, nullptr, &bytes), FileNotFound);
 
     // Default value: size first, then a too-small buffer, then the text with its terminator.
     bytes = 0;
