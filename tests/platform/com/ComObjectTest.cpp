@@ -1,5 +1,6 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComObject.h"
+#include "platform/com/InPlaceWindowShims.h"
 #include "platform/com/OleInterfaces.h"
 #include "TestObjects.h"
 
@@ -172,6 +173,67 @@ TEST(ClassFactory, ChecksArgumentsAndCreates)
     out = Sentinel();
     EXPECT_EQ(throwing->CreateInstance(nullptr, IID_IUnknown, &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+HWND FakeWindow(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
+
+// A host whose site and frame name different windows, as a container's must.
+class SiteAndFrame final : public ComObject<InPlaceSiteWindow, InPlaceFrameWindow> {
+public:
+    HRESULT GetSiteWindow(HWND* window) override
+    {
+        *window = FakeWindow(1);
+        return S_OK;
+    }
+    HRESULT GetFrameWindow(HWND* window) override
+    {
+        *window = FakeWindow(2);
+        return S_OK;
+    }
+    HRESULT ContextSensitiveHelp(BOOL) override { return S_OK; }
+    HRESULT CanInPlaceActivate() override { return S_OK; }
+    HRESULT OnInPlaceActivate() override { return S_OK; }
+    HRESULT OnUIActivate() override { return S_OK; }
+    HRESULT GetWindowContext(IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT, LPOLEINPLACEFRAMEINFO) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT OnInPlaceDeactivate() override { return S_OK; }
+    HRESULT DiscardUndoState() override { return E_NOTIMPL; }
+    HRESULT DeactivateAndUndo() override { return S_OK; }
+    HRESULT OnPosRectChange(LPCRECT) override { return S_OK; }
+    HRESULT GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
+    HRESULT SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    HRESULT InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return S_OK; }
+    HRESULT SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    HRESULT RemoveMenus(HMENU) override { return S_OK; }
+    HRESULT SetStatusText(LPCOLESTR) override { return S_OK; }
+    HRESULT EnableModeless(BOOL) override { return S_OK; }
+    HRESULT TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+};
+
+TEST(InPlaceWindowShims, SiteAndFrameAnswerGetWindowSeparately)
+{
+    ComPtr<SiteAndFrame> host = MakeComObject<SiteAndFrame>();
+    ComPtr<IOleInPlaceSite> site;
+    ComPtr<IOleInPlaceFrame> frame;
+    ASSERT_EQ(ComQuery(static_cast<InPlaceSiteWindow*>(host.Get()), site), S_OK);
+    ASSERT_EQ(ComQuery(static_cast<InPlaceSiteWindow*>(host.Get()), frame), S_OK);
+    HWND window = nullptr;
+    EXPECT_EQ(site->GetWindow(&window), S_OK);
+    EXPECT_EQ(window, FakeWindow(1));
+    EXPECT_EQ(frame->GetWindow(&window), S_OK);
+    EXPECT_EQ(window, FakeWindow(2));
+    ComPtr<IOleInPlaceUIWindow> uiWindow;
+    EXPECT_EQ(ComQuery(site.Get(), uiWindow), S_OK) << "the frame's base interfaces answer too";
 }
 
 } // namespace
