@@ -27,6 +27,8 @@ constexpr std::int64_t kForwardReachFrames = 15;
 constexpr std::int64_t kTailPackets = 8;
 
 constexpr std::int64_t kNoPlace = -1;
+// A decoder that reports nothing but errors this many times running is given up on.
+constexpr int kMaxDecodeErrorsInARow = 1000;
 // How far a start point may lie ahead of the reader for reading on to it instead of seeking.
 constexpr std::int64_t kReadOnPackets = 300;
 
@@ -151,9 +153,11 @@ struct VideoDecoder::Impl {
 
 VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, const FrameHandler& handler)
 {
+    int decodeErrors = 0;
     for (;;) {
         int received = 0;
         while ((received = avcodec_receive_frame(codec.get(), frame.get())) == 0) {
+            decodeErrors = 0;
             const std::int64_t tag = frame->pts;
             const bool known = tag >= 0 && tag < static_cast<std::int64_t>(places.size());
             const std::int64_t place = known ? places[static_cast<std::size_t>(tag)] : kNoPlace;
@@ -174,9 +178,21 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
             positioned = false;
             return PumpResult::Ended;
         }
-        if (received != AVERROR(EAGAIN) || draining) {
+        if (received != AVERROR(EAGAIN)) {
+            // A damaged picture: the decoder reports it and carries on with the next one, as
+            // a straight decode does. While draining, the errors are bounded by the pictures
+            // still inside the decoder.
+            if (++decodeErrors > kMaxDecodeErrorsInARow) {
+                positioned = false;
+                return PumpResult::Failed;
+            }
+            if (draining)
+                continue;
+        } else if (draining) {
             positioned = false;
-            return draining ? PumpResult::Ended : PumpResult::Failed;
+            return PumpResult::Ended;
+        } else {
+            decodeErrors = 0;
         }
         const std::int64_t index = reader.ReadNext(packet.get());
         if (index == PacketReader::kLostSync) {
@@ -259,11 +275,11 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
         SkipRule skip{place, place, place + 1};
         if (forward && previousTarget >= 0 && step > 1 && step <= kForwardReachFrames)
             skip.aheadBelow = place + step;
+        if (!forward && !StartAt(key, attempt > 0)) {
+            Fail(DecodeError::DecodeFailed, "Cannot read \"" + path + "\" up to frame " + std::to_string(place) + ".");
+            return nullptr;
+        }
         if (!forward) {
-            if (!StartAt(key, attempt > 0))
-                return Fail(DecodeError::DecodeFailed, "Cannot read \"" + path + "\" up to frame " +
-                                                           std::to_string(place) + "."),
-                       nullptr;
             // After a jump, keep the pictures just before the target: the next request is
             // often a step backwards.
             skip.before = place - (options.cacheFrames - 1);
