@@ -38,7 +38,8 @@ BSTR Utf8ToBstr(std::string_view text);
 std::string BstrToUtf8(BSTR text);
 std::u16string_view BstrView(BSTR text);
 
-// Owns one BSTR; move-only. Null stays null (an empty text is not an allocated string).
+// Owns one BSTR; move-only. A default-constructed holder is null; constructing from text always
+// allocates, even for an empty text (callers that must pass empty text as null check first).
 class UniqueBstr {
 public:
     UniqueBstr() = default;
