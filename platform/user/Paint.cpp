@@ -3,6 +3,7 @@
 #include "platform/user/WindowObject.h"
 
 #include <QApplication>
+#include <QThread>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
@@ -20,8 +21,26 @@ QRect ToQRect(const RECT& rect)
 
 } // namespace
 
-BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL)
+BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL erase)
 {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
+        return FALSE;
+    if (QThread::currentThread() != app->thread()) {
+        // A streaming thread may ask for a repaint, as on Windows; the widget is touched on
+        // the user-interface thread only.
+        if (handle != nullptr && !IsWindow(handle))
+            return FALSE;
+        QObject* pump = MessagePump();
+        if (pump == nullptr)
+            return FALSE;
+        const bool whole = rect == nullptr;
+        const RECT area = whole ? RECT{} : *rect;
+        QMetaObject::invokeMethod(
+            pump, [handle, whole, area, erase] { InvalidateRect(handle, whole ? nullptr : &area, erase); },
+            Qt::QueuedConnection);
+        return TRUE;
+    }
     if (handle == nullptr) {
         for (QWidget* widget : QApplication::topLevelWidgets())
             widget->update();

@@ -66,8 +66,6 @@ void Fire(HWND window, UINT_PTR id)
 
 } // namespace
 
-QObject* MessagePump();
-
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
     if (window != nullptr) {

@@ -3,7 +3,8 @@
 // boxes, with the Windows names, numbers and semantics.
 //
 // Threads: every function here belongs to the user-interface thread (the thread that runs
-// the Qt event loop), except PostMessageA and IsWindow, which any thread may call.
+// the Qt event loop), except PostMessageA, IsWindow and InvalidateRect, which any thread
+// may call (InvalidateRect from another thread takes effect on the user-interface thread).
 // Text is UTF-8 in every narrow string.
 //
 // Windows have no non-client area here: the window rectangle of a window is its client

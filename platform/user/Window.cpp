@@ -190,7 +190,7 @@ HWND CreateWindowCore(WindowWidgetHooks* hooks, DWORD exStyle, LPCSTR className,
     if (window->fixedSize)
         widget->setFixedSize(geometry.size());
     if ((style & WS_DISABLED) != 0)
-        widget->setEnabled(false);
+        SetWidgetEnabled(*window, false);
     // A child stays hidden until it is shown, even when its parent is shown later.
     widget->setVisible(false);
 
@@ -406,7 +406,7 @@ LONG_PTR SetWindowLongPtrA(HWND handle, int index, LONG_PTR value)
             if (widget->isHidden() == ((style & WS_VISIBLE) != 0))
                 widget->setVisible((style & WS_VISIBLE) != 0);
             if (widget->testAttribute(Qt::WA_ForceDisabled) != ((style & WS_DISABLED) != 0))
-                widget->setEnabled((style & WS_DISABLED) == 0);
+                SetWidgetEnabled(*window, (style & WS_DISABLED) == 0);
         }
         break;
     }

@@ -120,6 +120,23 @@ void Report(const WindowPtr& window, bool announce)
 
 } // namespace
 
+void SetWidgetEnabled(const WindowObject& window, bool enable)
+{
+    QWidget* widget = window.widget;
+    if (widget == nullptr)
+        return;
+    widget->setEnabled(enable);
+    if (enable || !widget->isWindow())
+        return;
+    // Qt disables child windows with their parent widget, but on Windows a disabled owner
+    // (behind a modal form, say) leaves the windows it owns usable.
+    for (const WindowPtr& other : WindowRegistry::Instance().All()) {
+        if (other->owner == window.handle && other->widget != nullptr &&
+            !other->widget->testAttribute(Qt::WA_ForceDisabled))
+            other->widget->setEnabled(true);
+    }
+}
+
 void ReportGeometry(const WindowPtr& window)
 {
     Report(window, false);
@@ -294,7 +311,7 @@ BOOL EnableWindow(HWND handle, BOOL enable)
     const bool wasDisabled = window->widget->testAttribute(Qt::WA_ForceDisabled);
     if (wasDisabled == (enable == FALSE))
         return wasDisabled ? TRUE : FALSE;
-    window->widget->setEnabled(enable != FALSE);
+    SetWidgetEnabled(*window, enable != FALSE);
     Dispatch(window, WM_ENABLE, enable != FALSE ? TRUE : FALSE, 0);
     return wasDisabled ? TRUE : FALSE;
 }

@@ -128,10 +128,15 @@ void ReportGeometry(const WindowPtr& window);
 // The same for a change that Qt made and reports afterwards: preceded by an informational
 // WM_WINDOWPOSCHANGING and WM_WINDOWPOSCHANGED; nothing while SetWindowPos is applying.
 void ReportGeometryFromQt(const WindowPtr& window);
+// Enables or disables the widget, keeping the windows it owns as they were.
+void SetWidgetEnabled(const WindowObject& window, bool enable);
 // Keeps GetKeyState in step with an input event.
 void TrackInputState(QEvent* event);
 // Qt key to virtual-key code (0 when there is none).
 int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+// The object on the user-interface thread that receives posted messages and owns timers;
+// nullptr before the QApplication exists.
+QObject* MessagePump();
 // Kills every timer of a window that is being destroyed.
 void KillWindowTimers(HWND window);
 // Capture and focus bookkeeping.

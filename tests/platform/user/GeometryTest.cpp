@@ -143,6 +143,16 @@ TEST_F(GeometryTest, EnableWindowReportsThePreviousState)
     EXPECT_TRUE(EnableWindow(child, TRUE));
     EXPECT_TRUE(IsWindowEnabled(child));
     EXPECT_EQ(MessagesOf(child, {WM_ENABLE}), (std::vector<UINT>{WM_ENABLE, WM_ENABLE}));
+
+    // Disabling an owner, as a modal form does, leaves the windows it owns usable.
+    HWND modal = CreateWindowExA(0, "GeometryClass", "Form2", WS_CAPTION, 0, 0, 50, 50, top, nullptr, nullptr, nullptr);
+    HWND field = MakeChild("GeometryClass", modal, 0, 0, 10, 10);
+    EnableWindow(top, FALSE);
+    EXPECT_TRUE(IsWindowEnabled(modal));
+    EXPECT_TRUE(WindowWidget(field)->isEnabled());
+    EXPECT_FALSE(WindowWidget(child)->isEnabled());
+    EnableWindow(top, TRUE);
+    EXPECT_TRUE(WindowWidget(child)->isEnabled());
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 // A widget that counts what Qt's own handling did with its events.
@@ -121,6 +123,15 @@ TEST_F(WindowProcTest, SwallowedPaintSkipsQtPaintingAndPassedPaintRunsItOnce)
     UpdateWindow(child);
     EXPECT_EQ(std::count(g_filterSaw.begin(), g_filterSaw.end(), WM_PAINT), 1);
     EXPECT_EQ(widget->paints, paintsBefore + 1);
+}
+
+TEST_F(WindowProcTest, InvalidateFromAnotherThreadPaintsOnTheUiThread)
+{
+    const int paintsBefore = widget->paints;
+    BOOL accepted = FALSE;
+    std::thread([&] { accepted = InvalidateRect(child, nullptr, FALSE); }).join();
+    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(WaitUntil([&] { return widget->paints > paintsBefore; }));
 }
 
 TEST_F(WindowProcTest, SwallowedMouseDownKeepsAButtonFromClicking)
