@@ -1,0 +1,120 @@
+#include "framework/Application.h"
+
+#include "framework/ClassBuilder.h"
+#include "framework/Forms.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <exception>
+
+TApplication* const Application = new TApplication(nullptr);
+
+const TClass& TApplication::StaticClass()
+{
+    static const TClass cls = TClassBuilder<TApplication>("TApplication", &TComponent::StaticClass()).Build();
+    return cls;
+}
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
+
+TApplication::~TApplication() = default;
+
+TCustomForm* TApplication::CreateForm(const TClass& cls)
+{
+    if (!cls.InheritsFrom(TCustomForm::StaticClass()))
+        throw EInvalidOperation(cls.Name() + " n'est pas une fiche");
+    auto* form = static_cast<TCustomForm*>(cls.Create(this));
+    FormCreated(form);
+    return form;
+}
+
+void TApplication::FormCreated(TCustomForm* form)
+{
+    if (mainForm_ == nullptr && form != nullptr && form->Owner() == this)
+        mainForm_ = form;
+}
+
+void TApplication::Run()
+{
+    if (mainForm_ == nullptr)
+        return;
+    try {
+        mainForm_->Show();
+    } catch (...) {
+        HandleException(this);
+    }
+    while (!terminated_ && mainForm_ != nullptr)
+        HandleMessage();
+    DestroyComponents();
+}
+
+void TApplication::ProcessMessages()
+{
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage()
+{
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+std::string TApplication::Title() const
+{
+    if (titleSet_)
+        return title_;
+    if (QCoreApplication::instance() != nullptr)
+        return QCoreApplication::applicationName().toStdString();
+    return {};
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags)
+{
+    HWND owner = mainForm_ != nullptr ? mainForm_->HandleOrNull() : nullptr;
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::ShowException(const Exception& error)
+{
+    MessageBox(error.Message(), Title(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(TObject* sender)
+{
+    std::exception_ptr current = std::current_exception();
+    if (current == nullptr)
+        return;
+    try {
+        try {
+            std::rethrow_exception(current);
+        } catch (const Exception& error) {
+            if (OnException.Assigned())
+                OnException(sender, error);
+            else
+                ShowException(error);
+        } catch (const std::exception& error) {
+            const Exception wrapped(error.what());
+            if (OnException.Assigned())
+                OnException(sender, wrapped);
+            else
+                ShowException(wrapped);
+        } catch (...) {
+            const Exception wrapped("Exception inconnue");
+            if (OnException.Assigned())
+                OnException(sender, wrapped);
+            else
+                ShowException(wrapped);
+        }
+    } catch (...) {
+        // The handler of errors failed in its turn: nothing more can be shown.
+    }
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == mainForm_)
+        mainForm_ = nullptr;
+}

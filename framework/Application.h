@@ -1,0 +1,88 @@
+// TApplication: the program's application object, reached through the global `Application`.
+//
+// It creates the forms (CreateForm: the first one becomes MainForm), runs the event loop
+// until the main form closes (Run), and is the one place where exceptions raised inside
+// handlers end up: HandleException gives the exception to OnException when assigned, else
+// shows its message in a message box (through the dialog service of platform/user, caption
+// = Title) and the program goes on. Every framework entry point that calls handlers from
+// the event loop (window messages, timers, paints, widget signals) catches and hands over
+// here, so the rest of the interrupted handler is skipped and nothing else is disturbed.
+//
+// Ownership: Application lives for the whole process (never destroyed) and owns the forms
+// made with CreateForm; Run destroys them when its loop ends. Thread: user-interface thread.
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Exceptions.h"
+#include "platform/user/WinUser.h"
+
+#include <string>
+
+class TCustomForm;
+
+using TExceptionEvent = TEvent<void(TObject* Sender, const Exception& E)>;
+
+class TApplication : public TComponent {
+    QUELLON_CLASS()
+
+public:
+    explicit TApplication(TComponent* owner);
+    ~TApplication() override;
+
+    void Initialize() {}
+    // Creates a form of class `cls` owned by the application and stores it in `reference`
+    // (set before the form's constructor returns is not needed: it is set after). The
+    // first form created becomes MainForm. Exceptions of the form's construction go on.
+    template <class F>
+    void CreateForm(F*& reference)
+    {
+        reference = nullptr;
+        F* form = new F(this);
+        reference = form;
+        FormCreated(form);
+    }
+    // The same by registered class (layouts' class names).
+    TCustomForm* CreateForm(const TClass& cls);
+
+    TCustomForm* MainForm() const noexcept { return mainForm_; }
+    // Shows the main form (if any) and handles messages until Terminate, then destroys the
+    // forms the application owns. Returns at once when there is no main form.
+    void Run();
+    // Handles the messages that are waiting, then returns.
+    void ProcessMessages();
+    // Waits for at least one message (or a timer), handles what is waiting, and returns.
+    void HandleMessage();
+    void Terminate() { terminated_ = true; }
+    bool Terminated() const noexcept { return terminated_; }
+    // Clears Terminated for a new Run (tests run several loops in one process).
+    void ResetTerminated() { terminated_ = false; }
+
+    // Default: the program's name as Qt knows it.
+    std::string Title() const;
+    void SetTitle(const std::string& value) { title_ = value; titleSet_ = true; }
+
+    // A message box owned by the main form's window.
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags = MB_OK);
+
+    // Call from a catch block: hands the exception being handled to OnException, or shows
+    // it. Never throws.
+    void HandleException(TObject* sender);
+    // The default presentation: the message in a message box, caption = Title.
+    void ShowException(const Exception& error);
+    TExceptionEvent OnException;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    void FormCreated(TCustomForm* form);
+
+    TCustomForm* mainForm_ = nullptr; // owned as a component
+    bool terminated_ = false;
+    bool titleSet_ = false;
+    std::string title_;
+};
+
+// The application object; never null.
+extern TApplication* const Application;

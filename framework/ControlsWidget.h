@@ -1,0 +1,22 @@
+// The part of TWinControl that needs the Qt bridge of platform/user: creating a control's
+// window with a given Qt widget class. Included by Controls.h; control classes call
+// CreateWidgetHandle<QPushButton>(params) from their CreateWindowHandle.
+#pragma once
+
+#include "framework/Exceptions.h"
+#include "platform/user/UserQt.h"
+
+#include <utility>
+
+template <class QtWidget, class... Args>
+void TWinControl::CreateWidgetHandle(const TCreateParams& params, Args&&... args)
+{
+    // The window binds itself to this control in its first message (see CreateWnd).
+    HWND window = CreateWidgetWindow<QtWidget>(params.ExStyle, params.WinClassName.c_str(),
+                                               params.Caption.c_str(), params.Style, params.X,
+                                               params.Y, params.Width, params.Height,
+                                               params.WndParent, nullptr,
+                                               std::forward<Args>(args)...);
+    if (window == nullptr)
+        throw EInvalidOperation("Impossible de créer la fenêtre de " + Name() + " (" + ClassName() + ")");
+}
