@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -144,6 +145,9 @@ bool RouteKey(const WindowPtr& window, QKeyEvent* event)
     if (press && IsWindow(handle) && !window->destroying) {
         const QString text = event->text();
         for (QChar ch : text) {
+            // Qt gives Delete a DEL character; Windows types nothing for it.
+            if (vk == VK_DELETE)
+                break;
             if (!IsWindow(handle) || window->destroying)
                 break;
             Dispatch(window, system ? WM_SYSCHAR : WM_CHAR, ch.unicode(), lParam);
