@@ -46,6 +46,7 @@ public:
 
 protected:
     void CreateHandle() override;
+    bool SurfaceEmpty() const override;
 
 private:
     TBitmap* bitmap_; // not owned: the bitmap owns this canvas
@@ -78,7 +79,7 @@ public:
     // Converts the pixels to the format (exact for 24 <-> 32 bits).
     void SetPixelFormat(TPixelFormat value);
     // Bits per pixel of the held pixels (24 or 32), 0 when empty.
-    int BitsPerPixel() const noexcept;
+    int BitsPerPixel() const noexcept { return bitsPerPixel_; }
 
     HBITMAP Handle() const noexcept { return handle_; }
     // Takes over `bitmap` (any platform/gdi bitmap; nullptr empties). The size and format
@@ -115,6 +116,9 @@ private:
     void CanvasChanged(TObject* sender);
 
     HBITMAP handle_ = nullptr; // owned
+    BYTE* topRow_ = nullptr;   // DIB sections of 24 or 32 bits: row 0 in memory
+    long rowStepBytes_ = 0;    // and the step to the next row down
+    int bitsPerPixel_ = 0;
     int width_ = 0;
     int height_ = 0;
     TPixelFormat pixelFormat_ = pfDevice;

@@ -110,9 +110,12 @@ protected:
     virtual void CreateHandle();
     void Changing();
     void Changed();
-    // The painter for the current context, ready for this canvas's pen and brush; raises
-    // when the context cannot be drawn with a painter.
-    QPainter& BeginDrawing();
+    // True when the canvas stands for nothing to draw on (an empty bitmap): drawing then
+    // does nothing instead of raising.
+    virtual bool SurfaceEmpty() const { return false; }
+    // The painter for the current context, ready with this canvas's pen, brush, font and
+    // pen mode; nullptr when SurfaceEmpty(). Raises when the context cannot be drawn on.
+    QPainter* BeginDrawing();
 
 private:
     HDC handle_ = nullptr; // not owned unless a subclass says so

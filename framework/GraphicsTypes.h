@@ -124,8 +124,9 @@ QRect ToQRect(const TRect& r);
 // --- styles -------------------------------------------------------------------------------
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-// pmCopy draws the pen colour; pmNotXor inverts what lies under the pen (rubber bands);
-// the others are drawn as pmCopy.
+// pmCopy draws the pen colour, pmBlack/pmWhite black/white, pmNop nothing; pmNot inverts
+// what lies under the pen, pmXor and pmNotXor combine with it (with a black pen pmNotXor
+// inverts: rubber bands). The others are drawn as pmCopy.
 enum TPenMode { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
                 pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor };
 // bsBDiagonal: lines rising from bottom left to top right ('/'), bsFDiagonal: falling ('\').

@@ -78,13 +78,16 @@ protected:
 
 private:
     bool DataMatchesSettings() const noexcept;
-    void ClearData();
+    void DropDecodedBitmap();
+    void TakeBitmap(std::unique_ptr<TBitmap> bitmap);
 
     std::vector<BYTE> data_;
-    bool dataQualityKnown_ = false; // data_ was made here with the settings below
+    // The encoding settings data_ stands for: those it was made with, or for loaded bytes
+    // the settings at loading time (so the bytes are saved unchanged until one changes).
     int dataQuality_ = 0;
     bool dataProgressive_ = false;
     std::unique_ptr<TBitmap> bitmap_;
+    bool bitmapDecoded_ = false; // bitmap_ was decoded from data_ (not given by Assign)
     int width_ = 0;  // of the held bytes when there is no bitmap
     int height_ = 0;
     TJPEGQualityRange quality_ = 90;
