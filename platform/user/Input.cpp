@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include <array>
@@ -310,4 +312,34 @@ BOOL GetCursorPos(POINT* point)
     const QPoint position = QCursor::pos();
     *point = POINT{position.x(), position.y()};
     return TRUE;
+}
+
+int GetSystemMetrics(int index)
+{
+    if (QApplication::instance() == nullptr)
+        return 0;
+    switch (index) {
+    case SM_CXSCREEN:
+    case SM_CYSCREEN: {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen == nullptr)
+            return 0;
+        return index == SM_CXSCREEN ? screen->geometry().width() : screen->geometry().height();
+    }
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+        return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK:
+        return 2 * QApplication::startDragDistance();
+    case SM_CMOUSEBUTTONS:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+UINT GetDoubleClickTime()
+{
+    return QApplication::instance() != nullptr ? static_cast<UINT>(QApplication::doubleClickInterval()) : 500u;
 }

@@ -273,6 +273,15 @@ constexpr UINT RDW_UPDATENOW = 0x0100;
 // WM_HELP context types.
 constexpr int HELPINFO_WINDOW = 0x0001;
 
+// GetSystemMetrics indexes.
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CXVSCROLL = 2;
+constexpr int SM_CYHSCROLL = 3;
+constexpr int SM_CXDOUBLECLK = 36;
+constexpr int SM_CYDOUBLECLK = 37;
+constexpr int SM_CMOUSEBUTTONS = 43;
+
 // Message box types and answers.
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;
@@ -449,6 +458,11 @@ HWND GetCapture();
 // toggled by each press. Tracks the keys and buttons seen by this program's windows.
 SHORT GetKeyState(int virtualKey);
 BOOL GetCursorPos(POINT* point); // screen coordinates
+
+// The primary screen's size, the width of the style's scroll bars, the double-click area;
+// 0 for an index not listed above. Needs the QApplication.
+int GetSystemMetrics(int index);
+UINT GetDoubleClickTime();
 
 // Ends the event loop with `exitCode` once the current message has been handled.
 void PostQuitMessage(int exitCode);

@@ -1,6 +1,8 @@
 // Creating and destroying windows, the window tree, enumeration and class names.
 #include "tests/platform/user/UserTestSupport.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -115,6 +117,41 @@ TEST_F(WindowTreeTest, DeletingTheWidgetDestroysTheWindow)
     EXPECT_FALSE(IsWindow(top));
     EXPECT_FALSE(IsWindow(child));
     EXPECT_EQ(MessagesOf(child, {WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+}
+
+TEST_F(WindowTreeTest, AWindowMayDestroyItselfFromAnyOfItsMessages)
+{
+    // From a mouse message (inside Qt's delivery of the event), from a posted message and
+    // from a timer: each must be safe, which the sanitizer run checks as well.
+    WNDCLASSA windowClass;
+    windowClass.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_LBUTTONDOWN || m == WM_APP || m == WM_TIMER) {
+            DestroyWindow(w);
+            return 0;
+        }
+        return RecordingProc(w, m, wp, lp);
+    };
+    windowClass.lpszClassName = "SelfDestroying";
+    RegisterClassA(&windowClass);
+
+    HWND top = MakeTopLevel("TreePanel");
+    HWND clicked = MakeChild("SelfDestroying", top, 0, 0, 20, 20);
+    QPointer<QWidget> widget = WindowWidget(clicked);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    EXPECT_FALSE(IsWindow(clicked));
+    EXPECT_FALSE(widget.isNull()) << "deleted while Qt still delivered its event";
+    FlushDeferredDeletes();
+    EXPECT_TRUE(widget.isNull());
+
+    HWND posted = MakeChild("SelfDestroying", top, 0, 0, 20, 20);
+    PostMessageA(posted, WM_APP, 0, 0);
+    HWND timed = MakeChild("SelfDestroying", top, 0, 0, 20, 20);
+    SetTimer(timed, 1, 10, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(posted) && !IsWindow(timed); }));
+    EXPECT_EQ(MessagesOf(top, {WM_DESTROY}).size(), 0u);
+    DestroyWindow(top);
 }
 
 struct FindState {
