@@ -5,6 +5,7 @@
 // procedure (the boundary catches and maps them).
 #pragma once
 
+#include "platform/base/WinErrors.h"
 #include "platform/base/WinTypes.h"
 
 #include <exception>
@@ -34,14 +35,8 @@ private:
     int errorCode_;
 };
 
-// Windows system error numbers that file errors are reported with.
-constexpr int ERROR_FILE_NOT_FOUND = 2;
-constexpr int ERROR_PATH_NOT_FOUND = 3;
-constexpr int ERROR_ACCESS_DENIED = 5;
-constexpr int ERROR_WRITE_PROTECT = 19;
-constexpr int ERROR_SHARING_VIOLATION = 32;
-constexpr int ERROR_DISK_FULL = 112;
-constexpr int ERROR_NO_MORE_FILES = 18;
+// The Windows system error numbers that file errors are reported with are in
+// platform/base/WinErrors.h.
 
 // Maps a POSIX errno value to the Windows error number the program reports: ENOENT 2,
 // ENOTDIR 3, EACCES/EPERM/EISDIR 5, EROFS 19, EBUSY/ETXTBSY/EWOULDBLOCK 32, ENOSPC/EDQUOT

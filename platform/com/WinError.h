@@ -6,6 +6,8 @@
 // signed 32-bit HRESULT, exactly as on Windows (E_FAIL reads as -2147467259).
 #pragma once
 
+#include "platform/base/WinErrors.h"
+
 #include "platform/base/WinTypes.h"
 
 using SCODE = LONG;
@@ -213,20 +215,5 @@ constexpr HRESULT VFW_S_STREAM_OFF = MakeHResult(0x00040267u);
 constexpr HRESULT VFW_S_CANT_CUE = MakeHResult(0x00040268u);
 constexpr HRESULT VFW_S_NO_STOP_TIME = MakeHResult(0x00040270u);
 
-// --- Windows system error numbers (as returned by the registry functions) ------------------
-// The file-error numbers (ERROR_FILE_NOT_FOUND 2, ERROR_PATH_NOT_FOUND 3, ERROR_ACCESS_DENIED 5,
-// ERROR_WRITE_PROTECT 19, ERROR_SHARING_VIOLATION 32, ERROR_DISK_FULL 112) are defined by the
-// framework's exceptions header; they are not repeated here so that both headers can be
-// included together.
-constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_INVALID_FUNCTION = 1;
-constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
-constexpr LONG ERROR_OUTOFMEMORY = 14;
-constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_BAD_PATHNAME = 161;
-constexpr LONG ERROR_ALREADY_EXISTS = 183;
-constexpr LONG ERROR_MORE_DATA = 234;
-constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-constexpr LONG ERROR_BADKEY = 1010;
-constexpr LONG ERROR_KEY_DELETED = 1018;
+// Windows system error numbers (as returned by the registry functions) are in
+// platform/base/WinErrors.h, included above.

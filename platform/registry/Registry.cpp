@@ -13,10 +13,6 @@
 
 namespace {
 
-// Windows numbers: 2 file not found, 5 access denied (see WinError.h for why they are local).
-constexpr LSTATUS KeyNotFound = 2;
-constexpr LSTATUS AccessDenied = 5;
-
 // Key and value names compare after folding ASCII and Latin-1 letters to upper case.
 std::u16string Folded(std::u16string_view name)
 {
@@ -117,7 +113,7 @@ LSTATUS Open(HKEY root, const std::u16string& subKey, REGSAM access, PHKEY resul
     constexpr REGSAM writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | 0x00010000 /* DELETE */ |
                                    0x00040000 /* WRITE_DAC */ | 0x00080000 /* WRITE_OWNER */;
     if (access & writeRights)
-        return AccessDenied;
+        return ERROR_ACCESS_DENIED;
     std::optional<std::vector<std::u16string>> names = SplitPath(subKey);
     if (!names)
         return ERROR_BAD_PATHNAME;
@@ -131,7 +127,7 @@ LSTATUS Open(HKEY root, const std::u16string& subKey, REGSAM access, PHKEY resul
     for (const std::u16string& name : *names) {
         auto it = key->subkeys.find(name);
         if (it == key->subkeys.end())
-            return KeyNotFound;
+            return ERROR_FILE_NOT_FOUND;
         key = it->second;
     }
     try {
@@ -159,7 +155,7 @@ LSTATUS Query(HKEY handle, const std::u16string& valueName, bool wide, DWORD* ty
         return ERROR_KEY_DELETED;
     auto it = key->values.find(Folded(valueName));
     if (it == key->values.end())
-        return KeyNotFound;
+        return ERROR_FILE_NOT_FOUND;
     const Value& value = it->second;
     std::string narrow;
     const void* source = value.bytes.data();
@@ -333,19 +329,19 @@ LSTATUS RegistryRemoveKey(HKEY root, std::string_view path)
         if (!names)
             return ERROR_BAD_PATHNAME;
         if (names->empty())
-            return AccessDenied;
+            return ERROR_ACCESS_DENIED;
         Tree& tree = TheTree();
         std::lock_guard lock(tree.mutex);
         std::shared_ptr<Key> parent = Resolve(tree, root);
         for (std::size_t i = 0; i + 1 < names->size(); ++i) {
             auto it = parent->subkeys.find((*names)[i]);
             if (it == parent->subkeys.end())
-                return KeyNotFound;
+                return ERROR_FILE_NOT_FOUND;
             parent = it->second;
         }
         auto it = parent->subkeys.find(names->back());
         if (it == parent->subkeys.end())
-            return KeyNotFound;
+            return ERROR_FILE_NOT_FOUND;
         MarkDeleted(*it->second);
         parent->subkeys.erase(it);
     } catch (const std::bad_alloc&) {
