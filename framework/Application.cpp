@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 
 #include "framework/ClassBuilder.h"
+#include "framework/Controls.h"
 #include "framework/Forms.h"
 
 #include <QCoreApplication>
@@ -111,6 +112,8 @@ void TApplication::HandleException(TObject* sender)
         // The handler of errors failed in its turn: nothing more can be shown.
     }
 }
+
+void HandleFrameworkException(TObject* sender) { Application->HandleException(sender); }
 
 void TApplication::Notification(TComponent* component, TOperation operation)
 {

@@ -504,6 +504,8 @@ private:
 TShiftState ShiftStateFromMouseKeys(WPARAM keys);
 // Shift state of the keyboard now.
 TShiftState KeyboardShiftState();
+// Gives the exception being handled to the application's exception handler.
+void HandleFrameworkException(TObject* sender);
 // Registers every control class of the framework with the class registry (idempotent).
 void RegisterControlClasses();
 

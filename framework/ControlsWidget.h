@@ -20,3 +20,15 @@ void TWinControl::CreateWidgetHandle(const TCreateParams& params, Args&&... args
     if (window == nullptr)
         throw EInvalidOperation("Impossible de créer la fenêtre de " + Name() + " (" + ClassName() + ")");
 }
+
+// Runs `action` (a handler call made from a Qt signal) with the application's exception
+// handling around it: Qt cannot carry an exception through a signal.
+template <class Action>
+void RunGuarded(TObject* sender, Action&& action)
+{
+    try {
+        action();
+    } catch (...) {
+        HandleFrameworkException(sender);
+    }
+}

@@ -43,6 +43,8 @@ const TClass& TForm::StaticClass()
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
 {
+    // Any layout a form reads may name the framework's controls.
+    RegisterControlClasses();
     TWinControl::SetVisible(false);
     SetColor(clBtnFace);
     SetParentFont(false);
