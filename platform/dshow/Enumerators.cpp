@@ -1,0 +1,168 @@
+#include "platform/dshow/Enumerators.h"
+
+#include "platform/dshow/MediaTypes.h"
+
+#include <memory>
+
+namespace {
+
+// Enumerates a snapshot of interface references.
+template <class IEnum, class Item>
+class InterfaceEnumerator final : public ComObject<IEnum> {
+public:
+    InterfaceEnumerator(std::vector<ComPtr<Item>> items, std::size_t position)
+        : items_(std::move(items)), position_(position)
+    {
+    }
+
+    HRESULT Next(ULONG count, Item** out, ULONG* fetched) override
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        // As COM requires: more than one item needs a place to say how many came back.
+        if (count > 1 && fetched == nullptr)
+            return E_INVALIDARG;
+        ULONG given = 0;
+        while (given < count && position_ < items_.size()) {
+            items_[position_++].CopyTo(&out[given]);
+            ++given;
+        }
+        if (fetched != nullptr)
+            *fetched = given;
+        return given == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) override
+    {
+        const std::size_t left = items_.size() - position_;
+        if (count > left) {
+            position_ = items_.size();
+            return S_FALSE;
+        }
+        position_ += count;
+        return S_OK;
+    }
+    HRESULT Reset() override
+    {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnum** copy) override
+    {
+        if (copy == nullptr)
+            return E_POINTER;
+        *copy = nullptr;
+        return ComBoundary([&] {
+            *copy = MakeComObject<InterfaceEnumerator>(items_, position_).Detach();
+            return S_OK;
+        });
+    }
+
+private:
+    std::vector<ComPtr<Item>> items_;
+    std::size_t position_;
+};
+
+class MediaTypeEnumerator final : public ComObject<IEnumMediaTypes> {
+public:
+    using Types = std::vector<std::shared_ptr<MediaTypeHolder>>;
+
+    MediaTypeEnumerator(Types types, std::size_t position) : types_(std::move(types)), position_(position) {}
+
+    HRESULT Next(ULONG count, AM_MEDIA_TYPE** out, ULONG* fetched) override
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        if (count > 1 && fetched == nullptr)
+            return E_INVALIDARG;
+        ULONG given = 0;
+        while (given < count && position_ < types_.size()) {
+            AM_MEDIA_TYPE* copy = CreateMediaType(&types_[position_]->Get());
+            if (copy == nullptr) {
+                for (ULONG i = 0; i < given; ++i) {
+                    DeleteMediaType(out[i]);
+                    out[i] = nullptr;
+                }
+                position_ -= given;
+                if (fetched != nullptr)
+                    *fetched = 0;
+                return E_OUTOFMEMORY;
+            }
+            out[given++] = copy;
+            ++position_;
+        }
+        if (fetched != nullptr)
+            *fetched = given;
+        return given == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) override
+    {
+        const std::size_t left = types_.size() - position_;
+        if (count > left) {
+            position_ = types_.size();
+            return S_FALSE;
+        }
+        position_ += count;
+        return S_OK;
+    }
+    HRESULT Reset() override
+    {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnumMediaTypes** copy) override
+    {
+        if (copy == nullptr)
+            return E_POINTER;
+        *copy = nullptr;
+        return ComBoundary([&] {
+            *copy = MakeComObject<MediaTypeEnumerator>(types_, position_).Detach();
+            return S_OK;
+        });
+    }
+
+private:
+    Types types_;  // shared between clones: the records are never changed
+    std::size_t position_;
+};
+
+}  // namespace
+
+HRESULT CreatePinEnumerator(const std::vector<ComPtr<IPin>>& pins, IEnumPins** enumerator)
+{
+    if (enumerator == nullptr)
+        return E_POINTER;
+    *enumerator = nullptr;
+    return ComBoundary([&] {
+        *enumerator = MakeComObject<InterfaceEnumerator<IEnumPins, IPin>>(pins, 0).Detach();
+        return S_OK;
+    });
+}
+
+HRESULT CreateFilterEnumerator(const std::vector<ComPtr<IBaseFilter>>& filters, IEnumFilters** enumerator)
+{
+    if (enumerator == nullptr)
+        return E_POINTER;
+    *enumerator = nullptr;
+    return ComBoundary([&] {
+        *enumerator = MakeComObject<InterfaceEnumerator<IEnumFilters, IBaseFilter>>(filters, 0).Detach();
+        return S_OK;
+    });
+}
+
+HRESULT CreateMediaTypeEnumerator(const std::vector<const AM_MEDIA_TYPE*>& types, IEnumMediaTypes** enumerator)
+{
+    if (enumerator == nullptr)
+        return E_POINTER;
+    *enumerator = nullptr;
+    return ComBoundary([&] {
+        MediaTypeEnumerator::Types copies;
+        for (const AM_MEDIA_TYPE* type : types) {
+            auto holder = std::make_shared<MediaTypeHolder>();
+            if (holder->Assign(type) != S_OK)
+                return E_OUTOFMEMORY;
+            copies.push_back(std::move(holder));
+        }
+        *enumerator = MakeComObject<MediaTypeEnumerator>(std::move(copies), 0).Detach();
+        return S_OK;
+    });
+}
