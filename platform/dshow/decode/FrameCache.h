@@ -24,6 +24,7 @@ public:
     // The cached frame, or nullptr. The pointer stays valid until the next Put or Clear.
     const AVFrame* Find(std::int64_t key);
 
+    void Remove(std::int64_t key);
     void Clear();
     std::size_t Count() const { return entries_.size(); }
 
@@ -33,8 +34,6 @@ private:
         std::size_t bytes = 0;
         std::list<std::int64_t>::iterator use;
     };
-
-    void Remove(std::int64_t key);
 
     int maxFrames_;
     std::size_t maxBytes_;

@@ -11,8 +11,10 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <numeric>
+#include <set>
 #include <thread>
 
 namespace quellon::decode {
@@ -27,6 +29,8 @@ constexpr std::int64_t kForwardReachFrames = 15;
 constexpr std::int64_t kTailPackets = 8;
 
 constexpr std::int64_t kNoPlace = -1;
+// Pictures looked at after a later one came out first, before the target counts as dropped.
+constexpr int kLatePictureSearch = 16;
 // A decoder that reports nothing but errors this many times running is given up on.
 constexpr int kMaxDecodeErrorsInARow = 1000;
 // How far a start point may lie ahead of the reader for reading on to it instead of seeking.
@@ -146,6 +150,18 @@ struct VideoDecoder::Impl {
     // a picture may never come out, so a later request for it must start again.
     std::int64_t skippedUpTo = -1;
     std::int64_t previousTarget = -1;
+    // The start point of the current run, and whether its own picture came out whole.
+    std::int64_t runStart = 0;
+    bool runStartChecked = true;
+    bool runStartDamaged = false;
+    // Start points found damaged; decoding then starts from an earlier one.
+    std::set<std::int64_t> unsafeKeys;
+    // Set once the decoder has reported a damaged picture anywhere. How a decoder conceals
+    // damage can depend on pictures it would otherwise be allowed to skip, so from then on
+    // nothing is skipped.
+    bool damageSeen = false;
+    // Frames the decoder drops, and the decode index of the picture shown instead.
+    std::map<std::int64_t, std::int64_t> substitutes;
 
     DecodeError lastError = DecodeError::None;
     std::string lastMessage;
@@ -167,6 +183,15 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
                 // the table places earlier means the container's timestamps lie.
                 if (place < lastOutput)
                     orderContradicted = true;
+                if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0)
+                    damageSeen = true;
+                if (!runStartChecked) {
+                    // The start point's picture comes out first; a damaged or missing one
+                    // means the run depends on pictures before it.
+                    runStartChecked = true;
+                    runStartDamaged = tag != runStart || frame->decode_error_flags != 0 ||
+                                      (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0;
+                }
                 lastOutput = std::max(lastOutput, place);
                 stop = handler(place, tag, frame.get());
             }
@@ -182,6 +207,7 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
             // A damaged picture: the decoder reports it and carries on with the next one, as
             // a straight decode does. While draining, the errors are bounded by the pictures
             // still inside the decoder.
+            damageSeen = true;
             if (++decodeErrors > kMaxDecodeErrorsInARow) {
                 positioned = false;
                 return PumpResult::Failed;
@@ -218,6 +244,12 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
         packet->dts = index;
         const int sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_EOF)
+            damageSeen = true;
+        if (sent < 0 && index == runStart && !runStartChecked) {
+            runStartChecked = true;
+            runStartDamaged = true;
+        }
         if (sent == AVERROR(EAGAIN) || sent == AVERROR_EOF) {
             positioned = false;
             return PumpResult::Failed;
@@ -242,67 +274,134 @@ bool VideoDecoder::Impl::StartAt(std::int64_t keyDecodeIndex, bool fromStart)
     positioned = true;
     // From the very start every picture the decoder gives is by definition the right one.
     trustedFrom = keyDecodeIndex == 0 ? 0 : places[static_cast<std::size_t>(keyDecodeIndex)];
+    runStart = keyDecodeIndex;
+    runStartChecked = keyDecodeIndex == 0;
+    runStartDamaged = false;
     return true;
 }
 
 std::int64_t VideoDecoder::Impl::KeyFor(std::int64_t place) const
 {
-    if (keyPlacesIncrease) {
-        const auto after = std::upper_bound(keyPlaces.begin(), keyPlaces.end(), place);
-        return after == keyPlaces.begin() ? 0 : keys[static_cast<std::size_t>(after - keyPlaces.begin() - 1)];
+    std::size_t end = keys.size();
+    if (keyPlacesIncrease)
+        end = static_cast<std::size_t>(std::upper_bound(keyPlaces.begin(), keyPlaces.end(), place) - keyPlaces.begin());
+    for (std::size_t i = end; i-- > 0;) {
+        if (keyPlaces[i] <= place && !unsafeKeys.count(keys[i]))
+            return keys[i];
     }
-    std::int64_t best = 0;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (keyPlaces[i] <= place)
-            best = keys[i];
-    }
-    return best;
+    return 0;
 }
 
 const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
 {
-    const std::int64_t wanted = frames[static_cast<std::size_t>(place)];
-    if (const AVFrame* cached = cache.Find(wanted))
+    // A frame the decoder drops shows the picture that comes out after it in a full decode.
+    if (const auto substitute = substitutes.find(place); substitute != substitutes.end()) {
+        if (const AVFrame* cached = cache.Find(substitute->second))
+            return cached;
+        place = places[static_cast<std::size_t>(substitute->second)];
+    }
+    if (const AVFrame* cached = cache.Find(frames[static_cast<std::size_t>(place)]))
         return cached;
 
-    const std::int64_t key = KeyFor(place);
-    // Decode on from where the decoder stands when it has been fed the target's start
-    // point already and the target can still come out of it.
-    bool forward = positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
-                   key < reader.NextEntry();
     const std::int64_t step = place - previousTarget;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    bool mayGoOn = true;      // decode on from where the decoder stands, when it can
+    bool maySkipAhead = true;  // skip pictures a run of steps is expected to pass over
+    bool fromStart = false;
+    // Each retry either excludes a damaged start point or turns off a shortcut, so the
+    // number of attempts is bounded by the number of start points.
+    for (std::size_t attempt = 0; attempt < keys.size() + 4; ++attempt) {
+        const std::int64_t key = KeyFor(place);
+        // Going on is possible when the decoder has been fed the target's start point
+        // already and the target can still come out of it.
+        const bool goOn = mayGoOn && positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
+                          key < reader.NextEntry() && !unsafeKeys.count(runStart);
+        const bool damagedBefore = damageSeen;
         SkipRule skip{place, place, place + 1};
-        if (forward && previousTarget >= 0 && step > 1 && step <= kForwardReachFrames)
+        if (goOn && maySkipAhead && previousTarget >= 0 && step > 1 && step <= kForwardReachFrames)
             skip.aheadBelow = place + step;
-        if (!forward && !StartAt(key, attempt > 0)) {
-            Fail(DecodeError::DecodeFailed, "Cannot read \"" + path + "\" up to frame " + std::to_string(place) + ".");
-            return nullptr;
-        }
-        if (!forward) {
+        if (!goOn) {
+            if (!StartAt(key, fromStart))
+                break;
             // After a jump, keep the pictures just before the target: the next request is
             // often a step backwards.
             skip.before = place - (options.cacheFrames - 1);
         }
         const std::int64_t keepFrom = skip.before;
+        if (damagedBefore)
+            skip = SkipRule{std::numeric_limits<std::int64_t>::min(), place, place + 1};
         std::int64_t resultIndex = -1;
-        const PumpResult result = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
-            if (shown >= place) {
-                // A later picture than the target means the decoder dropped the target;
-                // show the next picture instead, the same one on every path.
-                cache.Put(decodeIndex, picture);
+        std::int64_t resultPlace = -1;
+        int laterPictures = 0;
+        std::vector<std::int64_t> cachedHere;
+        auto keep = [&](std::int64_t decodeIndex, const AVFrame* picture) {
+            cache.Put(decodeIndex, picture);
+            cachedHere.push_back(decodeIndex);
+        };
+        const PumpResult pumped = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
+            if (runStartDamaged)
+                return true;
+            if (shown == place) {
+                keep(decodeIndex, picture);
                 resultIndex = decodeIndex;
+                resultPlace = shown;
                 return true;
             }
+            if (shown > place) {
+                // A later picture first: the target may have been dropped, or a damaged
+                // stream may bring it out of order. Look a little further before deciding.
+                keep(decodeIndex, picture);
+                if (resultIndex < 0) {
+                    resultIndex = decodeIndex;
+                    resultPlace = shown;
+                }
+                return ++laterPictures > kLatePictureSearch;
+            }
             if (shown >= keepFrom)
-                cache.Put(decodeIndex, picture);
+                keep(decodeIndex, picture);
             return false;
         });
+        auto forgetRun = [&] {
+            for (std::int64_t decodeIndex : cachedHere)
+                cache.Remove(decodeIndex);
+        };
+        // The end of the stream ends the search for a late picture as well.
+        const PumpResult result = resultIndex >= 0 ? PumpResult::Stopped : pumped;
+        if (runStartDamaged && runStart > 0) {
+            // The start point itself is damaged: what comes out of it depends on what was
+            // decoded before it, so start from an earlier one, as a straight decode did.
+            unsafeKeys.insert(runStart);
+            forgetRun();
+            positioned = false;
+            mayGoOn = false;
+            continue;
+        }
+        if (damageSeen && !damagedBefore && skippedUpTo >= 0) {
+            // Damage turned up in a run that skipped pictures: do it again without.
+            forgetRun();
+            positioned = false;
+            mayGoOn = false;
+            continue;
+        }
         if (result == PumpResult::Stopped) {
+            if (resultPlace != place) {
+                // The decoder dropped the target. Which picture comes next is only certain
+                // when no picture after the target was skipped.
+                if (skip.aheadBelow > place + 1) {
+                    maySkipAhead = false;
+                    mayGoOn = false;
+                    positioned = false;
+                    continue;
+                }
+                substitutes[place] = resultIndex;
+            }
             previousTarget = place;
             return cache.Find(resultIndex);
         }
-        forward = false;
+        if (result == PumpResult::LostSync)
+            fromStart = true;
+        if (attempt > 0 && !goOn && result != PumpResult::LostSync)
+            break;
+        mayGoOn = false;
     }
     Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(place) + " of \"" + path + "\" could not be decoded.");
     return nullptr;
