@@ -3,7 +3,19 @@
 #include "platform/user/QtDialogService.h"
 #include "platform/user/ScriptedDialogService.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -73,6 +85,73 @@ TEST(DialogServiceTest, DefaultAnswersFollowTheDefaultButton)
     EXPECT_EQ(DefaultMessageBoxAnswer(MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
     EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
     EXPECT_EQ(DefaultMessageBoxAnswer(MB_OK | MB_DEFBUTTON3), IDOK) << "no third button";
+}
+
+} // namespace
+
+namespace {
+
+// Answers the next modal Qt dialog as a person would, once it is up.
+void AnswerNextModal(std::function<void(QWidget*)> answer)
+{
+    auto* timer = new QTimer(QCoreApplication::instance());
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        } else if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+TEST(QtDialogServiceTest, MessageBoxAnswersWithTheButtonPressed)
+{
+    QtDialogService service;
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QStringLiteral("Save changes?"));
+        EXPECT_EQ(box->buttons().size(), 3);
+        EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(service.MessageBox(nullptr, "Save changes?", "Quellon", MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+
+    AnswerNextModal([](QWidget* modal) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(modal, &escape);
+    });
+    EXPECT_EQ(service.MessageBox(nullptr, "Stopped", "", MB_OK), IDOK) << "Escape on a lone OK is OK";
+}
+
+TEST(QtDialogServiceTest, SaveDialogOffersTheConvertedFiltersAndReturnsTheChoice)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtDialogService service;
+    FileDialogOptions options;
+    options.filter = "Movies|*.kql|All|*.*";
+    options.filterIndex = 2;
+    options.initialDir = dir.path().toStdString();
+    AnswerNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Movies (*.kql)"), QStringLiteral("All (*)")}));
+        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("All (*)"));
+        dialog->selectFile(QStringLiteral("clip"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<std::string> chosen = service.SaveFile(options);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, (dir.path() + QStringLiteral("/clip")).toStdString());
+
+    AnswerNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    EXPECT_EQ(service.OpenFile(options), std::nullopt);
 }
 
 } // namespace
