@@ -11,12 +11,12 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int answer;
 };
 
-std::vector<ButtonSpec> ButtonsFor(UINT type)
+std::vector<ButtonChoice> ButtonsFor(UINT type)
 {
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL:
@@ -95,14 +95,14 @@ int QtDialogService::MessageBox(HWND owner, std::string text, std::string captio
 {
     QMessageBox box(IconFor(type), QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, WindowWidget(owner));
-    const std::vector<ButtonSpec> buttons = ButtonsFor(type);
+    const std::vector<ButtonChoice> buttons = ButtonsFor(type);
     const int defaultAnswer = DefaultMessageBoxAnswer(type);
     QAbstractButton* escape = nullptr;
-    for (const ButtonSpec& spec : buttons) {
-        QPushButton* button = box.addButton(spec.button);
-        if (spec.answer == defaultAnswer)
+    for (const ButtonChoice& choice : buttons) {
+        QPushButton* button = box.addButton(choice.button);
+        if (choice.answer == defaultAnswer)
             box.setDefaultButton(button);
-        if (spec.answer == IDCANCEL)
+        if (choice.answer == IDCANCEL)
             escape = button;
     }
     // Without a Cancel button, Escape answers as a lone OK button does.
@@ -111,9 +111,9 @@ int QtDialogService::MessageBox(HWND owner, std::string text, std::string captio
     box.setEscapeButton(escape);
     box.exec();
     const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
-    for (const ButtonSpec& spec : buttons) {
-        if (spec.button == clicked)
-            return spec.answer;
+    for (const ButtonChoice& choice : buttons) {
+        if (choice.button == clicked)
+            return choice.answer;
     }
     // Closed without a button: as Escape.
     return buttons.size() == 1 ? buttons.front().answer : IDCANCEL;
