@@ -1,0 +1,250 @@
+#include "platform/dshow/decode/VideoDecoderImpl.h"
+
+#include "platform/dshow/decode/PresentationOrder.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quellon::decode {
+
+VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, const FrameHandler& handler)
+{
+    int decodeErrors = 0;
+    for (;;) {
+        int received = 0;
+        while ((received = avcodec_receive_frame(codec.get(), frame.get())) == 0) {
+            decodeErrors = 0;
+            const std::int64_t tag = frame->pts;
+            const bool known = tag >= 0 && tag < static_cast<std::int64_t>(places.size());
+            const std::int64_t place = known ? places[static_cast<std::size_t>(tag)] : kNoPlace;
+            bool stop = false;
+            if (place != kNoPlace && place >= trustedFrom) {
+                // The decoder shows pictures in its own order; one coming out before a picture
+                // the table places earlier means the container's timestamps lie.
+                if (place < lastOutput)
+                    orderContradicted = true;
+                if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0)
+                    damageSeen = true;
+                if (!runStartChecked) {
+                    // The start point's picture comes out first; a damaged or missing one
+                    // means the run depends on pictures before it.
+                    runStartChecked = true;
+                    runStartDamaged = tag != runStart || frame->decode_error_flags != 0 ||
+                                      (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0;
+                }
+                lastOutput = std::max(lastOutput, place);
+                stop = handler(place, tag, frame.get());
+            }
+            av_frame_unref(frame.get());
+            if (stop)
+                return PumpResult::Stopped;
+        }
+        if (received == AVERROR_EOF) {
+            positioned = false;
+            return PumpResult::Ended;
+        }
+        if (received != AVERROR(EAGAIN)) {
+            // A damaged picture: the decoder reports it and carries on with the next one, as
+            // a straight decode does. While draining, the errors are bounded by the pictures
+            // still inside the decoder.
+            damageSeen = true;
+            if (++decodeErrors > kMaxDecodeErrorsInARow) {
+                positioned = false;
+                return PumpResult::Failed;
+            }
+            if (draining)
+                continue;
+        } else if (draining) {
+            positioned = false;
+            return PumpResult::Ended;
+        } else {
+            decodeErrors = 0;
+        }
+        const std::int64_t index = reader.ReadNext(packet.get());
+        if (index == PacketReader::kLostSync) {
+            positioned = false;
+            return PumpResult::LostSync;
+        }
+        if (index == PacketReader::kEnd) {
+            draining = true;
+            avcodec_send_packet(codec.get(), nullptr);
+            continue;
+        }
+        const std::int64_t place = places[static_cast<std::size_t>(index)];
+        // Pictures nothing refers to and nobody asked for need not be decoded; pictures
+        // shown after the target are decoded in full unless a run of steps will pass over
+        // them, since the next request may want them.
+        const bool skipped = place != kNoPlace && (place < skip.before || (place > skip.target && place < skip.aheadBelow));
+        codec->skip_frame = skipped ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        if (skipped)
+            skippedUpTo = std::max(skippedUpTo, place);
+        // The decode index travels with the packet and comes back on the picture it holds,
+        // which identifies every output picture whatever the container's timestamps are.
+        packet->pts = index;
+        packet->dts = index;
+        const int sent = avcodec_send_packet(codec.get(), packet.get());
+        av_packet_unref(packet.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_EOF)
+            damageSeen = true;
+        if (sent < 0 && index == runStart && !runStartChecked) {
+            runStartChecked = true;
+            runStartDamaged = true;
+        }
+        if (sent == AVERROR(EAGAIN) || sent == AVERROR_EOF) {
+            positioned = false;
+            return PumpResult::Failed;
+        }
+        // Any other error is a damaged packet: the decoder conceals it, as in a straight decode.
+    }
+}
+
+bool VideoDecoder::Impl::StartAt(std::int64_t keyDecodeIndex, bool fromStart)
+{
+    avcodec_flush_buffers(codec.get());
+    draining = false;
+    positioned = false;
+    lastOutput = -1;
+    skippedUpTo = -1;
+    // A start point a little ahead is reached by reading on, which costs less than a
+    // demuxer seek; packets read that way are not decoded.
+    const std::int64_t ahead = keyDecodeIndex - reader.NextEntry();
+    const bool readOn = !fromStart && ahead >= 0 && ahead <= kReadOnPackets && reader.SkipTo(keyDecodeIndex);
+    if (!readOn && !reader.SeekToEntry(keyDecodeIndex, fromStart || keyDecodeIndex == 0))
+        return false;
+    positioned = true;
+    // From the very start every picture the decoder gives is by definition the right one.
+    trustedFrom = keyDecodeIndex == 0 ? 0 : places[static_cast<std::size_t>(keyDecodeIndex)];
+    runStart = keyDecodeIndex;
+    runStartChecked = keyDecodeIndex == 0;
+    runStartDamaged = false;
+    return true;
+}
+
+std::int64_t VideoDecoder::Impl::KeyFor(std::int64_t place) const
+{
+    std::size_t end = keys.size();
+    if (keyPlacesIncrease)
+        end = static_cast<std::size_t>(std::upper_bound(keyPlaces.begin(), keyPlaces.end(), place) - keyPlaces.begin());
+    for (std::size_t i = end; i-- > 0;) {
+        if (keyPlaces[i] <= place && !unsafeKeys.count(keys[i]))
+            return keys[i];
+    }
+    return 0;
+}
+
+const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
+{
+    // A frame the decoder drops shows the picture that comes out after it in a full decode.
+    if (const auto substitute = substitutes.find(place); substitute != substitutes.end()) {
+        if (const AVFrame* cached = cache.Find(substitute->second))
+            return cached;
+        place = places[static_cast<std::size_t>(substitute->second)];
+    }
+    if (const AVFrame* cached = cache.Find(frames[static_cast<std::size_t>(place)]))
+        return cached;
+
+    const std::int64_t step = place - previousTarget;
+    bool mayGoOn = true;      // decode on from where the decoder stands, when it can
+    bool maySkipAhead = true;  // skip pictures a run of steps is expected to pass over
+    bool fromStart = false;
+    // Each retry either excludes a damaged start point or turns off a shortcut, so the
+    // number of attempts is bounded by the number of start points.
+    for (std::size_t attempt = 0; attempt < keys.size() + 4; ++attempt) {
+        const std::int64_t key = KeyFor(place);
+        // Going on is possible when the decoder has been fed the target's start point
+        // already and the target can still come out of it.
+        const bool goOn = mayGoOn && positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
+                          key < reader.NextEntry() && !unsafeKeys.count(runStart);
+        const bool damagedBefore = damageSeen;
+        SkipRule skip{place, place, place + 1};
+        if (goOn && maySkipAhead && previousTarget >= 0 && step > 1 && step <= kStepRunFrames)
+            skip.aheadBelow = place + step;
+        if (!goOn) {
+            if (!StartAt(key, fromStart))
+                break;
+            // After a jump, keep the pictures just before the target: the next request is
+            // often a step backwards.
+            skip.before = place - (options.cacheFrames - 1);
+        }
+        const std::int64_t keepFrom = skip.before;
+        if (damagedBefore)
+            skip = SkipRule{std::numeric_limits<std::int64_t>::min(), place, place + 1};
+        std::int64_t resultIndex = -1;
+        std::int64_t resultPlace = -1;
+        int laterPictures = 0;
+        std::vector<std::int64_t> cachedHere;
+        auto keep = [&](std::int64_t decodeIndex, const AVFrame* picture) {
+            cache.Put(decodeIndex, picture);
+            cachedHere.push_back(decodeIndex);
+        };
+        const PumpResult pumped = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
+            if (runStartDamaged)
+                return true;
+            if (shown == place) {
+                keep(decodeIndex, picture);
+                resultIndex = decodeIndex;
+                resultPlace = shown;
+                return true;
+            }
+            if (shown > place) {
+                // A later picture first: the target may have been dropped, or a damaged
+                // stream may bring it out of order. Look a little further before deciding.
+                keep(decodeIndex, picture);
+                if (resultIndex < 0) {
+                    resultIndex = decodeIndex;
+                    resultPlace = shown;
+                }
+                return ++laterPictures > kLatePictureSearch;
+            }
+            if (shown >= keepFrom)
+                keep(decodeIndex, picture);
+            return false;
+        });
+        auto forgetRun = [&] {
+            for (std::int64_t decodeIndex : cachedHere)
+                cache.Remove(decodeIndex);
+        };
+        // The end of the stream ends the search for a late picture as well.
+        const PumpResult result = resultIndex >= 0 ? PumpResult::Stopped : pumped;
+        if (runStartDamaged && runStart > 0) {
+            // The start point itself is damaged: what comes out of it depends on what was
+            // decoded before it, so start from an earlier one, as a straight decode did.
+            unsafeKeys.insert(runStart);
+            forgetRun();
+            positioned = false;
+            mayGoOn = false;
+            continue;
+        }
+        if (damageSeen && !damagedBefore && skippedUpTo >= 0) {
+            // Damage turned up in a run that skipped pictures: do it again without.
+            forgetRun();
+            positioned = false;
+            mayGoOn = false;
+            continue;
+        }
+        if (result == PumpResult::Stopped) {
+            if (resultPlace != place) {
+                // The decoder dropped the target. Which picture comes next is only certain
+                // when no picture after the target was skipped.
+                if (skip.aheadBelow > place + 1) {
+                    maySkipAhead = false;
+                    mayGoOn = false;
+                    positioned = false;
+                    continue;
+                }
+                substitutes[place] = resultIndex;
+            }
+            previousTarget = place;
+            return cache.Find(resultIndex);
+        }
+        if (result == PumpResult::LostSync)
+            fromStart = true;
+        if (attempt > 0 && !goOn && result != PumpResult::LostSync)
+            break;
+        mayGoOn = false;
+    }
+    Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(place) + " of \"" + path + "\" could not be decoded.");
+    return nullptr;
+}
+
+}  // namespace quellon::decode

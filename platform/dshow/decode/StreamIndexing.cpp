@@ -1,0 +1,266 @@
+#include "platform/dshow/decode/VideoDecoderImpl.h"
+
+#include "platform/dshow/decode/PresentationOrder.h"
+
+#include <algorithm>
+#include <limits>
+#include <cmath>
+#include <numeric>
+#include <thread>
+
+namespace quellon::decode {
+
+namespace {
+
+double ValidRate(AVRational rate)
+{
+    if (rate.num <= 0 || rate.den <= 0)
+        return 0;
+    const double value = av_q2d(rate);
+    return value > 0 && value <= 1000 ? value : 0;
+}
+
+}  // namespace
+
+bool VideoDecoder::Impl::OpenCodec(const AVCodecParameters* parameters, OpenFailure& failure)
+{
+    const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
+    codec.reset(avcodec_alloc_context3(decoder));
+    if (!codec)
+        throw std::bad_alloc();
+    if (avcodec_parameters_to_context(codec.get(), parameters) < 0) {
+        failure = {DecodeError::Corrupt, "Cannot open \"" + path + "\": its video parameters are invalid.", 0};
+        return false;
+    }
+    int threads = options.threadCount;
+    if (threads <= 0)
+        threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+    codec->thread_count = threads;
+    // The decoder refuses pictures beyond the cap even when a damaged header claims them.
+    codec->max_pixels = kMaxPicturePixels;
+    const int opened = avcodec_open2(codec.get(), decoder, nullptr);
+    if (opened < 0) {
+        failure = {DecodeError::Unsupported,
+                   "Cannot open \"" + path + "\": the video decoder refused the stream (" + FfmpegErrorText(opened) + ").", 0};
+        return false;
+    }
+    return true;
+}
+
+void VideoDecoder::Impl::SetOrder(std::vector<std::int64_t> order)
+{
+    frames = std::move(order);
+    places = PlacesOf(frames, static_cast<std::int64_t>(entries.size()));
+    keys.clear();
+    keyPlaces.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if ((i == 0 || entries[i].key) && (i == 0 || places[i] != kNoPlace)) {
+            keys.push_back(static_cast<std::int64_t>(i));
+            keyPlaces.push_back(i == 0 ? 0 : places[i]);
+        }
+    }
+    keyPlacesIncrease = std::is_sorted(keyPlaces.begin(), keyPlaces.end());
+}
+
+void VideoDecoder::Impl::DropUndecodable(const std::vector<bool>& dropped)
+{
+    std::vector<std::int64_t> kept;
+    kept.reserve(frames.size());
+    for (std::int64_t decodeIndex : frames) {
+        if (!dropped[static_cast<std::size_t>(decodeIndex)])
+            kept.push_back(decodeIndex);
+    }
+    SetOrder(std::move(kept));
+}
+
+bool VideoDecoder::Impl::ScanOrderByDecoding()
+{
+    // Without usable timestamps for a codec that reorders by rules of its own (H.264 and
+    // later), or when the timestamps contradict the decoder, only the decoder knows the
+    // display order: decode everything once.
+    std::vector<std::int64_t> identity(entries.size());
+    std::iota(identity.begin(), identity.end(), 0);
+    SetOrder(identity);
+    std::vector<std::int64_t> shown;
+    positioned = true;
+    trustedFrom = 0;
+    const PumpResult result = Pump(SkipRule{}, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
+        shown.push_back(decodeIndex);
+        return false;
+    });
+    if (result != PumpResult::Ended || shown.empty())
+        return false;
+    SetOrder(std::move(shown));
+    return true;
+}
+
+bool VideoDecoder::Impl::DecodeFirstPicture(std::int64_t& firstPlace)
+{
+    positioned = true;
+    trustedFrom = 0;
+    firstPlace = kNoPlace;
+    const PumpResult result = Pump(SkipRule{}, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
+        cache.Put(decodeIndex, picture);
+        firstPlace = shown;
+        if (width <= 0 || height <= 0) {
+            width = picture->width;
+            height = picture->height;
+        }
+        return true;
+    });
+    return result == PumpResult::Stopped;
+}
+
+void VideoDecoder::Impl::VerifyTail(std::vector<bool>& dropped)
+{
+    const auto count = static_cast<std::int64_t>(entries.size());
+    const std::int64_t tailStart = std::max<std::int64_t>(0, count - kTailPackets);
+    std::int64_t tailMinPlace = std::numeric_limits<std::int64_t>::max();
+    for (std::int64_t i = tailStart; i < count; ++i) {
+        if (places[static_cast<std::size_t>(i)] != kNoPlace)
+            tailMinPlace = std::min(tailMinPlace, places[static_cast<std::size_t>(i)]);
+    }
+    if (tailMinPlace == std::numeric_limits<std::int64_t>::max())
+        return;
+    std::int64_t key = 0;
+    for (std::size_t i = 0; i < keys.size() && keys[i] <= tailStart; ++i) {
+        if (keyPlaces[i] <= tailMinPlace)
+            key = keys[i];
+    }
+    // Carry on from the first picture's decode when the tail is within reach of it.
+    const bool carryOn = positioned && !draining && reader.NextEntry() <= tailStart &&
+                         (key == 0 || key < reader.NextEntry());
+    if (!carryOn && !StartAt(key, false))
+        return;
+    std::vector<bool> seen(entries.size(), false);
+    const PumpResult result = Pump(SkipRule{tailMinPlace, 0, 0}, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
+        seen[static_cast<std::size_t>(decodeIndex)] = true;
+        return false;
+    });
+    if (result != PumpResult::Ended)
+        return;
+    for (std::int64_t i = tailStart; i < count; ++i) {
+        if (places[static_cast<std::size_t>(i)] != kNoPlace && !seen[static_cast<std::size_t>(i)])
+            dropped[static_cast<std::size_t>(i)] = true;
+    }
+}
+
+void VideoDecoder::Impl::ComputeTimes(double streamFrameRate)
+{
+    std::vector<std::int64_t> ptsInOrder;
+    ptsInOrder.reserve(frames.size());
+    for (std::int64_t decodeIndex : frames)
+        ptsInOrder.push_back(entries[static_cast<std::size_t>(decodeIndex)].pts);
+    // When the decoder's order contradicts the timestamps, the set of times is usually right
+    // and only their assignment wrong (decode times written as presentation times).
+    if (std::find(ptsInOrder.begin(), ptsInOrder.end(), kNoTimestamp) == ptsInOrder.end() &&
+        !std::is_sorted(ptsInOrder.begin(), ptsInOrder.end()))
+        std::sort(ptsInOrder.begin(), ptsInOrder.end());
+    frameRate = streamFrameRate;
+    if (frameRate <= 0 && frames.size() > 1 && ptsInOrder.front() != kNoTimestamp && ptsInOrder.back() != kNoTimestamp) {
+        const double span = static_cast<double>(ptsInOrder.back() - ptsInOrder.front()) * timeBaseSeconds;
+        if (span > 0)
+            frameRate = static_cast<double>(frames.size() - 1) / span;
+    }
+    if (frameRate <= 0 || !std::isfinite(frameRate))
+        frameRate = 25;
+    times = PresentationTimes(ptsInOrder, timeBaseSeconds, 1.0 / frameRate);
+    const PacketEntry& last = entries[static_cast<std::size_t>(frames.back())];
+    const double lastDuration = last.duration > 0 ? static_cast<double>(last.duration) * timeBaseSeconds : 1.0 / frameRate;
+    durationSeconds = times.back() + lastDuration;
+}
+
+bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
+{
+    MediaContainer indexing;
+    if (!OpenMediaContainer(path, indexing, failure))
+        return false;
+    const AVCodecParameters* parameters = indexing.Stream()->codecpar;
+    const AVCodecID codecId = parameters->codec_id;
+    width = parameters->width;
+    height = parameters->height;
+    timeBaseSeconds = indexing.TimeBaseSeconds();
+    double streamRate = ValidRate(indexing.Stream()->avg_frame_rate);
+    if (streamRate <= 0)
+        streamRate = ValidRate(indexing.Stream()->r_frame_rate);
+    if (!OpenCodec(parameters, failure))
+        return false;
+    const bool mpegStyle = HasMpegStyleReordering(codecId);
+    if (!ReadPacketTable(indexing, mpegStyle, entries, failure))
+        return false;
+    indexing = MediaContainer{};
+    if (entries.empty()) {
+        failure = {DecodeError::Corrupt, "Cannot open \"" + path + "\": its video stream holds no pictures.", 0};
+        return false;
+    }
+
+    std::vector<std::int64_t> pts;
+    pts.reserve(entries.size());
+    for (const PacketEntry& entry : entries)
+        pts.push_back(entry.pts);
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codecId);
+    const bool reorders = descriptor == nullptr || (descriptor->props & AV_CODEC_PROP_REORDER) != 0;
+    bool scan = false;
+    if (TimestampsGiveOrder(pts)) {
+        SetOrder(OrderByTimestamps(pts));
+    } else if (mpegStyle) {
+        std::vector<char> types;
+        types.reserve(entries.size());
+        for (const PacketEntry& entry : entries)
+            types.push_back(entry.pictureType);
+        SetOrder(OrderByPictureTypes(types));
+    } else if (!reorders) {
+        std::vector<std::int64_t> identity(entries.size());
+        std::iota(identity.begin(), identity.end(), 0);
+        SetOrder(std::move(identity));
+    } else {
+        scan = true;
+    }
+
+    MediaContainer decoding;
+    if (!OpenMediaContainer(path, decoding, failure))
+        return false;
+    reader.Adopt(std::move(decoding));
+    const std::string undecodable = "Cannot open \"" + path + "\": no picture of its video can be decoded; the file is damaged or truncated.";
+    std::vector<bool> dropped(entries.size(), false);
+    if (scan) {
+        if (!ScanOrderByDecoding()) {
+            failure = {DecodeError::Corrupt, undecodable, 0};
+            return false;
+        }
+    } else {
+        std::int64_t firstPlace = kNoPlace;
+        if (!DecodeFirstPicture(firstPlace)) {
+            failure = {DecodeError::Corrupt, undecodable, 0};
+            return false;
+        }
+        // Pictures shown before the first one the decoder gives (leading pictures of a
+        // stream cut inside an open GOP) cannot be decoded from any starting point.
+        for (std::int64_t place = 0; place < firstPlace; ++place)
+            dropped[static_cast<std::size_t>(frames[static_cast<std::size_t>(place)])] = true;
+        VerifyTail(dropped);
+        DropUndecodable(dropped);
+        if (orderContradicted) {
+            cache.Clear();
+            if (!StartAt(0, true) || !ScanOrderByDecoding()) {
+                failure = {DecodeError::Corrupt, undecodable, 0};
+                return false;
+            }
+        }
+    }
+    positioned = false;
+    if (frames.empty()) {
+        failure = {DecodeError::Corrupt, undecodable, 0};
+        return false;
+    }
+    const std::int64_t pixels = std::int64_t{width} * height;
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide || pixels > kMaxPicturePixels) {
+        failure = {DecodeError::TooLarge, "Cannot open \"" + path + "\": its picture size " + std::to_string(width) + " x " +
+                                              std::to_string(height) + " is not supported.", 0};
+        return false;
+    }
+    ComputeTimes(streamRate);
+    return true;
+}
+
+}  // namespace quellon::decode
