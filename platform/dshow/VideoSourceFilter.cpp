@@ -168,8 +168,7 @@ HRESULT VideoSourceFilter::GetLastErrorText(BSTR* text)
         std::lock_guard lock(positionLock_);
         copy = lastError_;
     }
-    const std::u16string wide(copy.begin(), copy.end());  // the decoder's messages are ASCII
-    *text = SysAllocString(wide.c_str());
+    *text = Utf8ToBstr(copy);
     return *text != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
