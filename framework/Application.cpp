@@ -48,6 +48,7 @@ void TApplication::Run()
     while (!terminated_ && mainForm_ != nullptr)
         HandleMessage();
     DestroyComponents();
+    mainForm_ = nullptr;
 }
 
 void TApplication::ProcessMessages()

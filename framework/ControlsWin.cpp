@@ -575,13 +575,15 @@ bool TWinControl::PaintOffscreen(const TRect& area)
     if (dc == nullptr)
         return false;
     ++paintCount_;
+    // As for a paint sent through the window, a failing paint is reported, not passed on.
     try {
         if (!NativePainting())
             PaintWindow(dc);
         PaintControls(dc, area);
     } catch (...) {
         DeletePainterDC(dc);
-        throw;
+        Application->HandleException(this);
+        return true;
     }
     DeletePainterDC(dc);
     return true;

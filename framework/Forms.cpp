@@ -14,6 +14,17 @@ const TEnumInfo PositionInfo{"TPosition",
                              {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
                               "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
 
+namespace {
+
+void RaiseWindow(QWidget* widget)
+{
+    // Qt's off-screen platform has no stacking and complains when asked.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        widget->raise();
+}
+
+} // namespace
+
 const TClass& TCustomForm::StaticClass()
 {
     static const TClass cls = TClassBuilder<TCustomForm>("TCustomForm", &TWinControl::StaticClass())
@@ -170,7 +181,7 @@ void TCustomForm::VisibleChanged()
         PlaceOnScreen();
         ShowWindow(HandleOrNull(), SW_SHOW);
         if (QWidget* widget = Widget()) {
-            widget->raise();
+            RaiseWindow(widget);
             widget->activateWindow();
         }
     } else if (HandleAllocated()) {
@@ -189,7 +200,7 @@ void TCustomForm::Show()
 {
     SetVisible(true);
     if (QWidget* widget = Widget())
-        widget->raise();
+        RaiseWindow(widget);
 }
 
 bool TCustomForm::Showing() const { return Visible() && TWinControl::Showing(); }

@@ -36,8 +36,11 @@ std::optional<int> TSpinEdit::ParseInteger(std::string_view text)
     while (start < text.size() && (text[start] == ' ' || text[start] == '\t'))
         ++start;
     text.remove_prefix(start);
-    if (!text.empty() && text.front() == '+')
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
     if (text.empty() || text.front() == '+')
         return std::nullopt;
     int value = 0;

@@ -275,6 +275,33 @@ void TCustomEdit::SetText(const std::string& value)
 
 void TCustomEdit::Change() { OnChange(this); }
 
+namespace {
+
+// Keys whose press types a character (without Ctrl or Alt held).
+bool TypesCharacter(WPARAM key)
+{
+    if ((GetKeyState(VK_CONTROL) & 0x8000) != 0 || (GetKeyState(VK_MENU) & 0x8000) != 0)
+        return false;
+    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || key == VK_SPACE ||
+           (key >= VK_NUMPAD0 && key <= VK_DIVIDE && key != VK_SEPARATOR) ||
+           (key >= VK_OEM_1 && key <= VK_OEM_3) || (key >= VK_OEM_4 && key <= VK_OEM_7);
+}
+
+} // namespace
+
+void TCustomEdit::DefaultHandler(TMessage& message)
+{
+    if (message.Msg == WM_KEYDOWN && TypesCharacter(message.WParam))
+        return;
+    if (message.Msg == WM_CHAR) {
+        auto* edit = static_cast<QLineEdit*>(Widget());
+        if (edit != nullptr && !readOnly_ && message.WParam >= 0x20 && message.WParam != 0x7F)
+            edit->insert(QString(QChar(static_cast<char16_t>(message.WParam))));
+        return;
+    }
+    TWinControl::DefaultHandler(message);
+}
+
 // --- TScrollBar ------------------------------------------------------------------------------
 
 const TClass& TScrollBar::StaticClass()

@@ -99,6 +99,8 @@ protected:
     void InitializeWindow() override;
     bool NativePainting() const override { return true; }
     void SetText(const std::string& value) override;
+    // Characters are typed when WM_CHAR arrives, so OnKeyPress can change or drop them.
+    void DefaultHandler(TMessage& message) override;
     virtual void Change();
 
 private:

@@ -1,0 +1,244 @@
+// A form built from a layout: nested parents, windows, handlers; showing, closing, the
+// modal loop and the application's event loop.
+#include "tests/framework/controls/ControlTestSupport.h"
+
+#include "framework/Application.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Spin.h"
+#include "framework/StdCtrls.h"
+#include "platform/user/ScriptedDialogService.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QWidget>
+
+namespace {
+
+constexpr const char* TestLayout = R"(
+LayoutForm: TLayoutTestForm {
+  Caption = "Quellon v0.3 by Dresko"
+  Left = 143
+  Top = 98
+  ClientWidth = 514
+  ClientHeight = 390
+  BorderStyle = bsSingle
+  BorderIcons = [biSystemMenu, biMinimize]
+  OnShow = FormShow
+  Button1: TButton {
+    Left = 80
+    Top = 8
+    Width = 75
+    Height = 25
+    Caption = "Open"
+    OnClick = Button1Click
+  }
+  Panel1: TPanel {
+    Left = 344
+    Top = 24
+    Width = 153
+    Height = 257
+    Panel2: TPanel {
+      Left = 6
+      Top = 9
+      Width = 131
+      Height = 80
+      BevelOuter = bvLowered
+      Label1: TLabel {
+        Left = 8
+        Top = 4
+        Caption = "KQView :"
+      }
+    }
+    ScrollBar2: TScrollBar {
+      Left = 8
+      Top = 200
+      Width = 121
+      Height = 13
+      Max = 32
+      Position = 16
+      OnChange = ScrollBar2Change
+    }
+  }
+  SpinEdit3: TSpinEdit {
+    Left = 400
+    Top = 296
+    Width = 57
+    Height = 22
+    MaxLength = 3
+    MaxValue = 999
+    MinValue = 1
+    Value = 3
+    OnChange = ScrollBar2Change
+  }
+  zone: TShape {
+    Left = 96
+    Top = 120
+    Width = 131
+    Height = 80
+    Brush.Color = 255
+    Brush.Style = bsBDiagonal
+    Constraints.MaxHeight = 240
+    Constraints.MaxWidth = 320
+    Constraints.MinHeight = 80
+    Constraints.MinWidth = 131
+  }
+  OpenDialog1: TOpenDialog {
+    Filter = "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*"
+  }
+}
+)";
+
+class TLayoutTestForm : public TForm {
+    QUELLON_CLASS()
+
+public:
+    explicit TLayoutTestForm(TComponent* owner) : TForm(owner) { InitializeLayout(TestLayout, "LayoutTest.layout"); }
+
+    TButton* Button1 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TLabel* Label1 = nullptr;
+    TScrollBar* ScrollBar2 = nullptr;
+    TSpinEdit* SpinEdit3 = nullptr;
+    TShape* zone = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+
+    int Shows = 0;
+    int Changes = 0;
+    std::string Chosen;
+
+    void FormShow(TObject*) { ++Shows; }
+    void ScrollBar2Change(TObject*) { ++Changes; }
+    void Button1Click(TObject*)
+    {
+        if (OpenDialog1->Execute())
+            Chosen = OpenDialog1->FileName;
+    }
+};
+
+const TClass& TLayoutTestForm::StaticClass()
+{
+    static const TClass cls = TClassBuilder<TLayoutTestForm>("TLayoutTestForm", &TForm::StaticClass())
+        .Handler("FormShow", &TLayoutTestForm::FormShow)
+        .Handler("ScrollBar2Change", &TLayoutTestForm::ScrollBar2Change)
+        .Handler("Button1Click", &TLayoutTestForm::Button1Click)
+        .Field("Button1", &TLayoutTestForm::Button1)
+        .Field("Panel1", &TLayoutTestForm::Panel1)
+        .Field("Panel2", &TLayoutTestForm::Panel2)
+        .Field("Label1", &TLayoutTestForm::Label1)
+        .Field("ScrollBar2", &TLayoutTestForm::ScrollBar2)
+        .Field("SpinEdit3", &TLayoutTestForm::SpinEdit3)
+        .Field("zone", &TLayoutTestForm::zone)
+        .Field("OpenDialog1", &TLayoutTestForm::OpenDialog1)
+        .Build();
+    return cls;
+}
+
+} // namespace
+
+TEST(FormLayout, NestedControlsWindowsAndHandlers)
+{
+    ScriptedDialogService dialogs;
+    ScopedDialogService scope(dialogs);
+    TLayoutTestForm* form = nullptr;
+    Application->CreateForm(form);
+    ASSERT_NE(nullptr, form);
+    EXPECT_EQ(form, Application->MainForm());
+
+    ASSERT_NE(nullptr, form->Label1);
+    EXPECT_EQ(form->Panel2, form->Label1->Parent());
+    EXPECT_EQ(form->Panel1, form->Panel2->Parent());
+    EXPECT_EQ(form->Panel1, form->ScrollBar2->Parent());
+    EXPECT_EQ(16, form->ScrollBar2->Position());
+    EXPECT_EQ(0, form->Changes) << "no handler runs while the layout is read";
+    EXPECT_EQ(3, form->SpinEdit3->Value());
+    EXPECT_EQ(bsBDiagonal, form->zone->Brush()->Style());
+    EXPECT_EQ(131, form->zone->Constraints()->MinWidth());
+    EXPECT_EQ(clBtnFace, form->Label1->Color());
+    EXPECT_GT(form->Label1->Width(), 20) << "AutoSize fits the caption";
+
+    form->Show();
+    EXPECT_EQ(1, form->Shows);
+    ASSERT_TRUE(WaitFor([&] { return form->Widget()->isVisible(); }));
+    QWidget* window = form->Widget();
+    EXPECT_EQ("Quellon v0.3 by Dresko", window->windowTitle().toStdString());
+    EXPECT_EQ(514, window->width());
+    EXPECT_EQ(390, window->height());
+    EXPECT_EQ(GetParent(form->Panel2->Handle()), form->Panel1->Handle());
+    EXPECT_EQ(QRect(8, 200, 121, 13), form->ScrollBar2->Widget()->geometry());
+    EXPECT_EQ(QRect(6, 9, 131, 80), form->Panel2->Widget()->geometry());
+    EXPECT_EQ("TPanel", [&] {
+        char name[32] = {};
+        GetClassNameA(form->Panel1->Handle(), name, sizeof name);
+        return std::string(name);
+    }());
+
+    dialogs.QueueFileName("/videos/clip.avi");
+    static_cast<QAbstractButton*>(form->Button1->Widget())->click();
+    EXPECT_EQ("/videos/clip.avi", form->Chosen);
+    ASSERT_EQ(1u, dialogs.FileDialogs().size());
+    EXPECT_EQ("*.mpg|*.mpg|*.avi|*.avi|*.*|*.*", dialogs.FileDialogs()[0].options.filter);
+    EXPECT_EQ(form->HandleOrNull(), dialogs.FileDialogs()[0].options.owner);
+
+    form->ScrollBar2->SetPosition(3);
+    form->SpinEdit3->SetValue(4);
+    EXPECT_EQ(2, form->Changes);
+
+    // Closing the window hides the form; the main form's close ends the event loop.
+    SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(Application->Terminated());
+    Application->ResetTerminated();
+    form->Free();
+    EXPECT_EQ(nullptr, Application->MainForm());
+}
+
+TEST(FormLayout, ShowModalRunsUntilAResultAndRunEndsWithTheMainForm)
+{
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    Application->ResetTerminated();
+    auto* dialog = new TForm(Application);
+    auto* ok = new TButton(dialog);
+    ok->SetParent(dialog);
+    ok->SetModalResult(mrOk);
+    auto* timer = new TTimer(dialog);
+    timer->SetInterval(20);
+    struct Clicker : TObject {
+        TButton* Button = nullptr;
+        TForm* Main = nullptr;
+        TModalResult Result = mrNone;
+        int Ticks = 0;
+        void Tick(TObject* sender)
+        {
+            ++Ticks;
+            static_cast<TTimer*>(sender)->SetEnabled(false);
+            static_cast<QAbstractButton*>(Button->Widget())->click();
+        }
+        void Close(TObject* sender)
+        {
+            static_cast<TTimer*>(sender)->SetEnabled(false);
+            Main->Close();
+        }
+    } clicker;
+    clicker.Button = ok;
+    clicker.Main = main;
+    timer->OnTimer.Assign(&clicker, &Clicker::Tick);
+
+    EXPECT_EQ(mrOk, dialog->ShowModal());
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_EQ(1, clicker.Ticks);
+    EXPECT_THROW((void)[&] { dialog->Show(); dialog->ShowModal(); }(), EInvalidOperation);
+    dialog->Hide();
+
+    auto* closer = new TTimer(main);
+    closer->SetInterval(20);
+    closer->OnTimer.Assign(&clicker, &Clicker::Close);
+    ASSERT_EQ(main, Application->MainForm());
+    Application->Run();
+    EXPECT_EQ(nullptr, Application->MainForm()) << "Run destroys the forms at its end";
+    EXPECT_EQ(0, Application->ComponentCount());
+    Application->ResetTerminated();
+}
