@@ -130,7 +130,9 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const
 HBITMAP TBitmap::MakeBitmap(int width, int height, TPixelFormat format) const
 {
     if (format == pfDevice) {
-        HBITMAP bitmap = CreateCompatibleBitmap(nullptr, width, height);
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
         if (bitmap != nullptr) {
             ScratchDC dc(bitmap);
             PatBlt(dc.Get(), 0, 0, width, height, WHITENESS);

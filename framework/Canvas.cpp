@@ -8,8 +8,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPolygon>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -225,17 +227,30 @@ void TCanvas::LineTo(int x, int y)
     if (painter == nullptr || (from.X == x && from.Y == y))
         return;
     Changing();
-    // GDI leaves the end point out. Qt's flat caps end one-pixel lines at the end point
-    // itself, so the line is drawn to the pixel before it along the major axis.
-    const int dx = x - from.X;
-    const int dy = y - from.Y;
-    const int steps = std::max(std::abs(dx), std::abs(dy));
-    if (steps == 1) {
-        painter->drawPoint(from.X, from.Y);
+    if (pen_->Width() == 1 && pen_->Style() == psSolid) {
+        // GDI leaves the end point out in every direction, Qt only in some: walk the line
+        // here (Bresenham) and stop one pixel short.
+        QPolygon points;
+        const int dx = std::abs(x - from.X);
+        const int dy = -std::abs(y - from.Y);
+        const int stepX = from.X < x ? 1 : -1;
+        const int stepY = from.Y < y ? 1 : -1;
+        int error = dx + dy;
+        for (int px = from.X, py = from.Y; px != x || py != y;) {
+            points << QPoint(px, py);
+            const int twice = 2 * error;
+            if (twice >= dy) {
+                error += dy;
+                px += stepX;
+            }
+            if (twice <= dx) {
+                error += dx;
+                py += stepY;
+            }
+        }
+        painter->drawPoints(points);
     } else {
-        const double last = static_cast<double>(steps - 1) / steps;
-        const QPointF end(from.X + dx * last, from.Y + dy * last);
-        painter->drawLine(QPointF(from.X, from.Y), end);
+        painter->drawLine(QPoint(from.X, from.Y), QPoint(x, y));
     }
     Changed();
 }
