@@ -230,6 +230,9 @@ HRESULT OutputPinBase::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mediaType)
         PIN_DIRECTION direction = PINDIR_INPUT;
         if (receivePin->QueryDirection(&direction) != S_OK || direction != PINDIR_INPUT)
             return VFW_E_INVALID_DIRECTION;
+        ComPtr<IPin> theirPeer;
+        if (receivePin->ConnectedTo(theirPeer.ReleaseAndGetAddressOf()) == S_OK)
+            return VFW_E_ALREADY_CONNECTED;
         ComPtr<IMemInputPin> receiver;
         if (ComQuery(receivePin, receiver) != S_OK)
             return VFW_E_NO_TRANSPORT;
