@@ -1,0 +1,135 @@
+// The capture run and the position bar: writing the frames shown, file by file, as the
+// position bar advances through the video.
+#include "convert/MovieConversion.h"
+#include "convert/MovieFormat.h"
+#include "convert/SizeEstimate.h"
+#include "framework/Arithmetic.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/NumberText.h"
+#include "framework/Spin.h"
+#include "framework/StdCtrls.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// FrameCount div frame skip as a scroll bar range. A frame skip typed as 0 raises the
+// division error, which the application shows; a negative one gives an empty range.
+int PositionBarMax(Cardinal frameCount, int frameSkip)
+{
+    const std::int64_t steps = Div<std::int64_t>(frameCount, frameSkip);
+    return static_cast<int>(std::clamp<std::int64_t>(steps, 0, INT_MAX));
+}
+
+} // namespace
+
+void TMovieConversion::ActiveMovie1OpenComplete(TObject* Sender)
+{
+    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), c_.SpinEdit3->Value()));
+}
+
+void TMovieConversion::ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
+                                                  Cardinal OldFramePosition, Cardinal NewFramePosition)
+{
+    c_.ActiveMovie1->SnapshotToImage(c_.Image2);
+    // The snapshot sizes the control to the frame; the preview stays 320 x 240.
+    c_.Image2->SetWidth(crop::PreviewWidth);
+    c_.Image2->SetHeight(crop::PreviewHeight);
+    UpdateCrop();
+    c_.PaintBox1->Repaint();
+}
+
+void TMovieConversion::ScrollBar1Change(TObject* Sender)
+{
+    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), c_.SpinEdit3->Value()));
+    // Frame numbers are unsigned: a negative product wraps past the length and is ignored.
+    c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(c_.SpinEdit3->Value() * c_.ScrollBar1->Position()));
+    EndOfVideoRule();
+    c_.Label7->SetCaption(IntToStr(c_.ScrollBar1->Position()));
+}
+
+void TMovieConversion::EndOfVideoRule()
+{
+    if (c_.ScrollBar1->Position() != c_.ScrollBar1->Max())
+        return;
+    framesLeft_ = -1;
+    filesLeft_ = 0;
+    if (movie_.IsOpen()) {
+        movie_.Close();
+        c_.Button2->SetCaption(CaptureCaption);
+    }
+}
+
+void TMovieConversion::Button2Click(TObject* Sender)
+{
+    if (c_.Button2->Caption() == CancelCaption) {
+        filesLeft_ = 0;
+        framesLeft_ = -1;
+        if (movie_.IsOpen())
+            movie_.Close();
+        c_.Button2->SetCaption(CaptureCaption);
+        return;
+    }
+    if (!c_.SaveDialog1->Execute())
+        return;
+    movieFileName_ = c_.SaveDialog1->FileName;
+    filesLeft_ = c_.CheckBox1->Checked() ? c_.SpinEdit2->Value() : 1;
+    StartMovieFile();
+}
+
+void TMovieConversion::StartMovieFile()
+{
+    const std::string name = c_.CheckBox1->Checked()
+                                 ? NumberedMovieFileName(movieFileName_, c_.SpinEdit2->Value() - filesLeft_ + 1)
+                                 : movieFileName_;
+    try {
+        movie_.Create(name);
+    } catch (...) {
+        // A later file of the run: with no file open, the next step would close nothing, so
+        // the run ends here. The first file: no run has started.
+        if (framesLeft_ >= 0)
+            EndCaptureRun();
+        throw;
+    }
+    c_.Button2->SetCaption(CancelCaption);
+    framesLeft_ = static_cast<std::int8_t>(c_.SpinEdit1->Value() - 1);
+    WriteFrame();
+}
+
+void TMovieConversion::WriteFrame()
+{
+    movie_.WriteFrame(frameBuffer_);
+    c_.ScrollBar1->SetPosition(c_.ScrollBar1->Position() + 1);
+}
+
+void TMovieConversion::CaptureStep()
+{
+    if (framesLeft_ > 0) {
+        WriteFrame();
+        // The advance may have ended the run; the counter then stays negative.
+        if (framesLeft_ >= 0)
+            --framesLeft_;
+    } else if (framesLeft_ == 0) {
+        movie_.Close();
+        --filesLeft_;
+        if (filesLeft_ > 0)
+            StartMovieFile();
+        else
+            EndCaptureRun();
+    }
+}
+
+void TMovieConversion::EndCaptureRun()
+{
+    filesLeft_ = 0;
+    framesLeft_ = -1;
+    c_.Button2->SetCaption(CaptureCaption);
+}
+
+void TMovieConversion::SpinEdit1Change(TObject* Sender)
+{
+    c_.Label9->SetCaption(
+        SizeLine(c_.SpinEdit1->Value(), c_.SpinEdit2->Value(), c_.CheckBox1->Checked(), DefaultFormatSettings()));
+}

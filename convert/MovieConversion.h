@@ -1,0 +1,122 @@
+// The movie conversion of the main window: the frame buffer with the live grey preview, the
+// crop zone over the video preview, the capture run that writes movie files, and the size
+// line. Its methods are the main window's handlers of those controls, under the same names;
+// the window only owns the controls and forwards its handlers here.
+//
+// A capture run has no thread or loop: each written frame advances the position bar, whose
+// change seeks the video; the source's position report takes a snapshot, crops it and
+// repaints the preview; the repaint converts the picture and ends with the capture step,
+// which writes it and advances again. Everything runs on the user-interface thread.
+#pragma once
+
+#include "convert/CropGeometry.h"
+#include "convert/FrameBuffer.h"
+#include "convert/MovieWriter.h"
+#include "framework/Events.h"
+#include "framework/Object.h"
+#include "videosource/VideoSourceSurface.h"
+
+#include <cstdint>
+#include <string>
+
+class TButton;
+class TCheckBox;
+class TImage;
+class TLabel;
+class TPaintBox;
+class TSaveDialog;
+class TScrollBar;
+class TShape;
+class TSpinEdit;
+
+// The main window's controls the conversion reads and drives. None is owned here.
+struct TConversionControls {
+    IVideoSourceSurface* ActiveMovie1 = nullptr;
+    TImage* Image1 = nullptr;     // the cropped view, 131 x 80, showing its bitmap stretched
+    TImage* Image2 = nullptr;     // the 320 x 240 video preview
+    TShape* zone = nullptr;       // the crop zone over Image2
+    TPaintBox* PaintBox1 = nullptr;
+    TScrollBar* ScrollBar1 = nullptr; // position, in frame-skip steps
+    TScrollBar* ScrollBar2 = nullptr; // brightness 0..32
+    TScrollBar* ScrollBar3 = nullptr; // contrast 0..16
+    TLabel* Label5 = nullptr;     // brightness offset
+    TLabel* Label6 = nullptr;     // contrast offset
+    TLabel* Label7 = nullptr;     // position
+    TLabel* Label9 = nullptr;     // size line
+    TSpinEdit* SpinEdit1 = nullptr; // frames per file
+    TSpinEdit* SpinEdit2 = nullptr; // number of files
+    TSpinEdit* SpinEdit3 = nullptr; // frame skip
+    TCheckBox* CheckBox1 = nullptr; // multi-file
+    TButton* Button2 = nullptr;     // "Capture from here" / "Cancel"
+    TSaveDialog* SaveDialog1 = nullptr;
+};
+
+class TMovieConversion : public TObject {
+public:
+    explicit TMovieConversion(const TConversionControls& controls);
+
+    // The window is shown: no capture run, no drag, and a fresh size line.
+    void FormShow(TObject* Sender);
+
+    // Preview conversion.
+    void PaintBox1Paint(TObject* Sender);
+    void ScrollBar2Change(TObject* Sender);
+    void ScrollBar3Change(TObject* Sender);
+
+    // Video position.
+    void ActiveMovie1OpenComplete(TObject* Sender);
+    void ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
+                                    Cardinal OldFramePosition, Cardinal NewFramePosition);
+    void ScrollBar1Change(TObject* Sender);
+
+    // Crop zone.
+    void zoneMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void zoneMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void zoneMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void UpdateCrop();
+    int PreviewToSourceX(int a);
+    int PreviewToSourceY(int a);
+
+    // Capture run.
+    void Button2Click(TObject* Sender);
+    void StartMovieFile();
+    void WriteFrame();
+
+    // Size line.
+    void SpinEdit1Change(TObject* Sender);
+
+    // State, for the window and for tests.
+    const TFrameBuffer& FrameBuffer() const noexcept { return frameBuffer_; }
+    int FramesLeft() const noexcept { return framesLeft_; }
+    int FilesLeft() const noexcept { return filesLeft_; }
+    const std::string& MovieFileName() const noexcept { return movieFileName_; }
+    bool MovieFileOpen() const noexcept { return movie_.IsOpen(); }
+    bool Moving() const noexcept { return moving_; }
+    bool Resizing() const noexcept { return resizing_; }
+
+    static constexpr const char* CaptureCaption = "Capture from here";
+    static constexpr const char* CancelCaption = "Cancel";
+
+private:
+    void CaptureStep();
+    void EndOfVideoRule();
+    void EndCaptureRun();
+    crop::ZoneRect Zone() const;
+    void SetZone(const crop::ZoneRect& zone);
+
+    TConversionControls c_;
+    TFrameBuffer frameBuffer_{};
+    TMovieWriter movie_;
+
+    // Capture run: FramesLeft < 0 means none is under way; otherwise the frames still to
+    // write into the current file after the one that opened it. A signed 8-bit counter.
+    std::int8_t framesLeft_ = -1;
+    int filesLeft_ = 0; // files still to write, the current one included
+    std::string movieFileName_;
+
+    // Crop zone drag.
+    bool moving_ = false;
+    bool resizing_ = false;
+    int anchorX_ = 0;
+    int anchorY_ = 0;
+};
