@@ -860,9 +860,14 @@ void TWinControl::ApplyFont()
 {
     if (QWidget* widget = Widget()) {
         widget->setFont(Font()->ToQFont());
+        // The disabled look keeps the style's own grey text.
         QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, ColorToQColor(Font()->Color()));
-        palette.setColor(QPalette::ButtonText, ColorToQColor(Font()->Color()));
+        const QColor text = ColorToQColor(Font()->Color());
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::WindowText, text);
+            palette.setColor(group, QPalette::ButtonText, text);
+            palette.setColor(group, QPalette::Text, text);
+        }
         widget->setPalette(palette);
     }
 }
