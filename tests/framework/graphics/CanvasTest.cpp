@@ -1,7 +1,10 @@
 // Drawing on a bitmap's canvas: pixel access, copies and stretches, shapes and hatches.
 #include "framework/Bitmap.h"
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiQt.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
@@ -234,6 +237,33 @@ TEST(CanvasHandle, ACanvasWithoutAContextRefusesToDraw)
     EXPECT_THROW(canvas.Handle(), EInvalidOperation);
     EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
     EXPECT_THROW(canvas.Pixels(0, 0), EInvalidOperation);
+}
+
+// A control's canvas during a paint: a context over a painter, handed in and taken back.
+TEST(CanvasHandle, DrawsThroughAPaintContextItDoesNotOwn)
+{
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(4, 3); // the control lies at (4, 3) of what is painted
+    HDC dc = CreatePainterDC(&painter, 20, 10);
+    ASSERT_NE(dc, nullptr);
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.Brush()->SetColor(clRed);
+    canvas.FillRect(Rect(0, 0, 3, 2));
+    canvas.SetPixels(10, 5, clBlue);
+    EXPECT_EQ(canvas.Pixels(10, 5), -1) << "a paint context cannot be read";
+    EXPECT_EQ(canvas.ClipRect(), Rect(-4, -3, 26, 17));
+    canvas.SetHandle(nullptr);
+    DeletePainterDC(dc);
+    painter.end();
+
+    EXPECT_EQ(image.pixel(4, 3), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(6, 4), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(7, 4), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(14, 8), qRgb(0, 0, 255));
+    EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), EInvalidOperation) << "no context after the paint";
 }
 
 } // namespace
