@@ -20,6 +20,9 @@ struct FormatContextDeleter {
 struct CodecContextDeleter {
     void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
 };
+struct CodecParametersDeleter {
+    void operator()(AVCodecParameters* parameters) const { avcodec_parameters_free(&parameters); }
+};
 struct FrameDeleter {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
@@ -35,6 +38,7 @@ struct SwsDeleter {
 
 using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using CodecParametersPtr = std::unique_ptr<AVCodecParameters, CodecParametersDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using ParserPtr = std::unique_ptr<AVCodecParserContext, ParserDeleter>;

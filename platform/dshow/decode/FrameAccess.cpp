@@ -132,6 +132,17 @@ std::int64_t VideoDecoder::Impl::KeyFor(std::int64_t place) const
     return 0;
 }
 
+bool VideoDecoder::Impl::DecodeAlone()
+{
+    if (codec->thread_count == 1 || codec->active_thread_type == 0)
+        return false;
+    OpenFailure ignored;
+    positioned = false;
+    if (!OpenCodec(codecParameters.get(), 1, ignored))
+        throw std::bad_alloc();  // the same parameters opened before; only memory can fail
+    return true;
+}
+
 const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
 {
     // A frame the decoder drops shows the picture that comes out after it in a full decode.
@@ -215,8 +226,9 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             mayGoOn = false;
             continue;
         }
-        if (damageSeen && !damagedBefore && skippedUpTo >= 0) {
-            // Damage turned up in a run that skipped pictures: do it again without.
+        if (damageSeen && !damagedBefore && (skippedUpTo >= 0 || DecodeAlone())) {
+            // Damage turned up in a run that skipped pictures or used several decoder
+            // threads: do it again without.
             forgetRun();
             positioned = false;
             mayGoOn = false;

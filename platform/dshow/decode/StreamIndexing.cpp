@@ -22,8 +22,13 @@ double ValidRate(AVRational rate)
 
 }  // namespace
 
-bool VideoDecoder::Impl::OpenCodec(const AVCodecParameters* parameters, OpenFailure& failure)
+bool VideoDecoder::Impl::OpenCodec(const AVCodecParameters* parameters, int threads, OpenFailure& failure)
 {
+    if (parameters != codecParameters.get()) {
+        codecParameters.reset(avcodec_parameters_alloc());
+        if (!codecParameters || avcodec_parameters_copy(codecParameters.get(), parameters) < 0)
+            throw std::bad_alloc();
+    }
     const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
     codec.reset(avcodec_alloc_context3(decoder));
     if (!codec)
@@ -32,9 +37,6 @@ bool VideoDecoder::Impl::OpenCodec(const AVCodecParameters* parameters, OpenFail
         failure = {DecodeError::Corrupt, "Cannot open \"" + path + "\": its video parameters are invalid.", 0};
         return false;
     }
-    int threads = options.threadCount;
-    if (threads <= 0)
-        threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
     codec->thread_count = threads;
     // The decoder refuses pictures beyond the cap even when a damaged header claims them.
     codec->max_pixels = kMaxPicturePixels;
@@ -183,7 +185,10 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
     double streamRate = ValidRate(indexing.Stream()->avg_frame_rate);
     if (streamRate <= 0)
         streamRate = ValidRate(indexing.Stream()->r_frame_rate);
-    if (!OpenCodec(parameters, failure))
+    int threads = options.threadCount;
+    if (threads <= 0)
+        threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+    if (!OpenCodec(parameters, threads, failure))
         return false;
     const bool mpegStyle = HasMpegStyleReordering(codecId);
     if (!ReadPacketTable(indexing, mpegStyle, entries, failure))
@@ -222,13 +227,29 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
         return false;
     reader.Adopt(std::move(decoding));
     const std::string undecodable = "Cannot open \"" + path + "\": no picture of its video can be decoded; the file is damaged or truncated.";
-    std::vector<bool> dropped(entries.size(), false);
-    if (scan) {
-        if (!ScanOrderByDecoding()) {
-            failure = {DecodeError::Corrupt, undecodable, 0};
-            return false;
+    // What comes out of a damaged stream can depend on the timing of several decoder
+    // threads; when damage shows, everything is worked out again with one.
+    const std::vector<std::int64_t> tableOrder = frames;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass > 0) {
+            cache.Clear();
+            orderContradicted = false;
+            if (!StartAt(0, true)) {
+                failure = {DecodeError::Corrupt, undecodable, 0};
+                return false;
+            }
         }
-    } else {
+        if (scan) {
+            if (!ScanOrderByDecoding()) {
+                failure = {DecodeError::Corrupt, undecodable, 0};
+                return false;
+            }
+            if (pass == 0 && damageSeen && DecodeAlone())
+                continue;
+            break;
+        }
+        SetOrder(tableOrder);
+        std::vector<bool> dropped(entries.size(), false);
         std::int64_t firstPlace = kNoPlace;
         if (!DecodeFirstPicture(firstPlace)) {
             failure = {DecodeError::Corrupt, undecodable, 0};
@@ -239,6 +260,8 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
         for (std::int64_t place = 0; place < firstPlace; ++place)
             dropped[static_cast<std::size_t>(frames[static_cast<std::size_t>(place)])] = true;
         VerifyTail(dropped);
+        if (pass == 0 && damageSeen && DecodeAlone())
+            continue;
         DropUndecodable(dropped);
         if (orderContradicted) {
             cache.Clear();
@@ -247,6 +270,7 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
                 return false;
             }
         }
+        break;
     }
     positioned = false;
     if (frames.empty()) {

@@ -53,7 +53,11 @@ struct VideoDecoder::Impl {
     }
 
     bool OpenFile(OpenFailure& failure);
-    bool OpenCodec(const AVCodecParameters* parameters, OpenFailure& failure);
+    // Opens the decoder for `parameters` (kept for DecodeAlone).
+    bool OpenCodec(const AVCodecParameters* parameters, int threads, OpenFailure& failure);
+    // Once damage turns up: concealment with several decoder threads depends on their
+    // timing, so from then on one thread decodes. Returns false if already so.
+    bool DecodeAlone();
     void SetOrder(std::vector<std::int64_t> order);
     void DropUndecodable(const std::vector<bool>& dropped);
     bool ScanOrderByDecoding();
@@ -97,6 +101,7 @@ struct VideoDecoder::Impl {
 
     PacketReader reader;
     CodecContextPtr codec;
+    CodecParametersPtr codecParameters;
     FrameCache cache;
     DibConverter converter;
     PacketPtr packet;

@@ -47,6 +47,13 @@ inline const FormatCase kFormatCases[] = {
      "{pattern} -vf \"setpts=N+max(0\\,N-50)\" -fps_mode passthrough -pix_fmt yuv420p -c:v libx264 "
      "-preset veryfast -bf 3 -g 40",
      true},
+    // Timestamps that pass 2^33 ticks of 90 kHz a second after the start and wrap to 0.
+    {"Mpeg2TransportTimestampWrap", "m2wrap.ts",
+     "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -output_ts_offset 95442.7 -f mpegts"},
+    {"H264TransportTimestampWrap", "hwrap.ts",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -output_ts_offset 95442.7 -f mpegts"},
+    // AVI stores no presentation times, and H.264 reorders by rules of its own.
+    {"H264AviNoTimestamps", "h.avi", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
     // Timestamps rewritten to the decode times: unique, increasing, and wrong for B-frames.
     {"H264MkvLyingTimestamps", "lying.mkv",
      "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -bsf:v setts=pts=DTS"},
