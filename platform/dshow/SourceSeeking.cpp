@@ -123,6 +123,8 @@ double VideoSourceFilter::CurrentSecondsLocked() const
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - runClockStart_).count();
     const double limit = std::min(timeline_->DurationSeconds(), static_cast<double>(stopUnits_) / kUnitsPerSecond);
+    if (endReached_.load())
+        return std::max(limit, runBaseSeconds_);
     return std::clamp(runBaseSeconds_ + elapsed * rate_, 0.0, std::max(limit, runBaseSeconds_));
 }
 

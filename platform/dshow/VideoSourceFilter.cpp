@@ -245,6 +245,7 @@ void VideoSourceFilter::StartStreaming()
         rate = rate_;
         stop = stopUnits_;
         running_ = true;
+        endReached_.store(false);
         runClockStart_ = clockStart;
         runBaseSeconds_ = base;
     }
@@ -292,8 +293,10 @@ void VideoSourceFilter::StreamLoop(const std::shared_ptr<StreamControl>& control
                 std::lock_guard lock(control->lock);
                 stopped = control->stop;
             }
-            if (!stopped)
+            if (!stopped) {
+                endReached_.store(true);
                 pin_.DeliverEndOfStream();
+            }
             break;
         }
         const auto due = clockStart + std::chrono::duration_cast<std::chrono::steady_clock::duration>(

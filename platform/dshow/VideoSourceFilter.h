@@ -21,6 +21,7 @@
 #include "platform/dshow/SourceTimeline.h"
 #include "platform/dshow/decode/DecodeTypes.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -131,6 +132,8 @@ private:
     std::chrono::steady_clock::time_point runClockStart_;
     double runBaseSeconds_ = 0;
     std::string lastError_;
+    // Set by the streaming thread when it sent end of stream: the position is then the end.
+    std::atomic<bool> endReached_{false};
 
     std::thread thread_;
     std::shared_ptr<StreamControl> control_;
