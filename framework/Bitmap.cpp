@@ -149,8 +149,8 @@ void TBitmap::Replace(HBITMAP bitmap, int width, int height, TPixelFormat format
     if (handle_ != nullptr && handle_ != bitmap)
         DeleteObject(handle_);
     handle_ = bitmap;
-    width_ = bitmap != nullptr ? width : 0;
-    height_ = bitmap != nullptr ? height : 0;
+    width_ = width;
+    height_ = height;
     pixelFormat_ = format;
     topRow_ = nullptr;
     rowStepBytes_ = 0;
@@ -178,7 +178,8 @@ void TBitmap::SetSize(int width, int height)
     if (width == width_ && height == height_)
         return;
     if (width == 0 || height == 0) {
-        Replace(nullptr, 0, 0, pixelFormat_);
+        // Sizes are set one at a time (width, then height): the other one is kept.
+        Replace(nullptr, width, height, pixelFormat_);
         return;
     }
     HBITMAP bitmap = MakeBitmap(width, height, pixelFormat_);
@@ -294,7 +295,7 @@ void TBitmap::Assign(const TPersistent* source)
     const auto* bitmap = dynamic_cast<const TBitmap*>(graphic);
     const TPixelFormat format = bitmap != nullptr ? bitmap->pixelFormat_ : pf24bit;
     if (graphic->Empty()) {
-        Replace(nullptr, 0, 0, format);
+        Replace(nullptr, std::max(graphic->Width(), 0), std::max(graphic->Height(), 0), format);
         return;
     }
     const int width = graphic->Width();

@@ -6,7 +6,9 @@
 // set. Other formats raise EInvalidGraphicOperation.
 //
 // Size: a new bitmap is empty (0 x 0, no handle). Changing the size keeps the top-left
-// content; the new area is white. A width or height of 0 (or below) empties the bitmap.
+// content; the new area is white. A width or height of 0 (or below) empties the bitmap
+// (no handle) but the other dimension is kept, so setting the width and then the height
+// of an empty bitmap gives a bitmap of both.
 //
 // Handle: the bitmap owns its HBITMAP. SetHandle takes over a bitmap made by platform/gdi
 // (the previous one is deleted); ReleaseHandle hands the current one to the caller, who then

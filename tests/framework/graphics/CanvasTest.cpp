@@ -37,7 +37,10 @@ TEST(CanvasPixels, ClipRectFollowsTheBitmapThroughResizesAndNewHandles)
     TBitmap bitmap;
     TCanvas* canvas = bitmap.Canvas();
     EXPECT_EQ(canvas->ClipRect(), Rect(0, 0, 0, 0));
-    bitmap.SetSize(143, 95);
+    bitmap.SetWidth(143); // one side at a time, as an image takes a frame's size
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.SetHeight(95);
+    EXPECT_FALSE(bitmap.Empty());
     EXPECT_EQ(canvas->ClipRect(), Rect(0, 0, 143, 95));
     canvas->SetPixels(142, 94, clBlue);
 
