@@ -403,8 +403,19 @@ void TControl::SetText(const std::string& value)
     Invalidate();
 }
 
-void TControl::SetHint(const std::string& value) { hint_ = value; }
-void TControl::SetShowHint(bool value) { showHint_ = value; }
+void TControl::SetHint(const std::string& value)
+{
+    hint_ = value;
+    HintChanged();
+}
+
+void TControl::SetShowHint(bool value)
+{
+    showHint_ = value;
+    HintChanged();
+}
+
+void TControl::ForgetCaptureControl() { captureControl = nullptr; }
 
 void TControl::Invalidate()
 {

@@ -257,6 +257,9 @@ protected:
     virtual void EnabledChanged();
     virtual void VisibleChanged();
     virtual void CursorChanged();
+    virtual void HintChanged() {}
+    // Forgets the capture control without touching the window system's capture.
+    static void ForgetCaptureControl();
     // A windowed control moves its window here; a graphic one repaints the old and new
     // area of its parent.
     virtual void BoundsChanged(const TRect& oldBounds);
@@ -428,6 +431,7 @@ protected:
     void EnabledChanged() override;
     void VisibleChanged() override;
     void CursorChanged() override;
+    void HintChanged() override;
     void BoundsChanged(const TRect& oldBounds) override;
     void SetText(const std::string& value) override;
     std::string GetText() const override;

@@ -215,8 +215,7 @@ void TWinControl::CreateHandle()
     if (QWidget* widget = Widget()) {
         if (Cursor() != crDefault)
             widget->setCursor(QtCursorShape(Cursor()));
-        if (ShowHint() && !Hint().empty())
-            widget->setToolTip(QString::fromStdString(Hint()));
+        HintChanged();
         if (tabStop_)
             widget->setFocusPolicy(Qt::StrongFocus);
         else if ((widget->focusPolicy() & Qt::ClickFocus) != 0)
@@ -373,6 +372,12 @@ void TWinControl::ShowCursorOf(const TControl* control)
         widget->setCursor(QtCursorShape(cursor));
 }
 
+void TWinControl::HintChanged()
+{
+    if (QWidget* widget = Widget())
+        widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
+}
+
 void TWinControl::CursorChanged()
 {
     if (HandleAllocated())
@@ -404,6 +409,11 @@ void TWinControl::Dispatch(TMessage& message)
             if (key == 0)
                 return;
             message.WParam = key;
+            if (message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE)) {
+                TCustomForm* form = GetParentForm(this);
+                if (form != nullptr && form->Perform(CM_DIALOGKEY, key, message.LParam) != 0)
+                    return;
+            }
         }
         DefaultHandler(message);
         return;
@@ -427,6 +437,20 @@ void TWinControl::Dispatch(TMessage& message)
     case WM_KILLFOCUS:
         DefaultHandler(message);
         DoExit();
+        return;
+    case WM_CAPTURECHANGED:
+        // Someone else took the mouse: a drag of ours (or of a graphic child) is over.
+        if (reinterpret_cast<HWND>(message.LParam) != handle_) {
+            TControl* capture = CaptureControl();
+            if (capture == this || (capture != nullptr && capture->Parent() == this &&
+                                    dynamic_cast<TWinControl*>(capture) == nullptr))
+                ForgetCaptureControl();
+        }
+        DefaultHandler(message);
+        return;
+    case CM_DIALOGKEY:
+        for (int i = 0; i < ControlCount() && message.Result == 0; ++i)
+            message.Result = Controls(i)->Perform(CM_DIALOGKEY, message.WParam, message.LParam);
         return;
     default:
         TControl::Dispatch(message);

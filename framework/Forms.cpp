@@ -218,17 +218,17 @@ bool TCustomForm::CloseQuery()
 
 void TCustomForm::Close()
 {
+    if (modal_) {
+        // The modal loop asks OnCloseQuery and OnClose when it sees the result.
+        modalResult_ = mrCancel;
+        return;
+    }
     if (!CloseQuery())
         return;
     TCloseAction action = caHide;
     DoClose(action);
     if (action == caNone)
         return;
-    if (modal_) {
-        if (modalResult_ == mrNone)
-            modalResult_ = mrCancel;
-        return;
-    }
     if (Application->MainForm() == this)
         Application->Terminate();
     switch (action) {

@@ -53,6 +53,19 @@ void TButton::SetDefault(bool value)
         button->setDefault(value);
 }
 
+void TButton::Dispatch(TMessage& message)
+{
+    if (message.Msg == CM_DIALOGKEY) {
+        const bool matches = (message.WParam == VK_RETURN && default_) || (message.WParam == VK_ESCAPE && cancel_);
+        if (matches && CanFocus()) {
+            Click();
+            message.Result = 1;
+        }
+        return;
+    }
+    TWinControl::Dispatch(message);
+}
+
 void TButton::Click()
 {
     if (modalResult_ != 0) {

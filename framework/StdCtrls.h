@@ -24,6 +24,8 @@ public:
     void SetCancel(bool value) { cancel_ = value; }
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int value) { modalResult_ = value; }
+    // Return clicks the default button, Escape the cancel button, of the focused form.
+    void Dispatch(TMessage& message) override;
 
 protected:
     void CreateWindowHandle(const TCreateParams& params) override;

@@ -242,3 +242,44 @@ TEST(FormLayout, ShowModalRunsUntilAResultAndRunEndsWithTheMainForm)
     EXPECT_EQ(0, Application->ComponentCount());
     Application->ResetTerminated();
 }
+
+TEST(FormLayout, ClosingAModalFormAsksOnceAndEscapePressesTheCancelButton)
+{
+    auto* dialog = new TForm(Application);
+    auto* edit = new TEdit(dialog);
+    edit->SetParent(dialog);
+    auto* cancel = new TButton(dialog);
+    cancel->SetParent(dialog);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    struct Script : TObject {
+        TForm* Dialog = nullptr;
+        TEdit* Edit = nullptr;
+        int Queries = 0;
+        int Ticks = 0;
+        void Query(TObject*, bool& canClose)
+        {
+            ++Queries;
+            canClose = Queries > 1; // the first close is refused
+        }
+        void Tick(TObject*)
+        {
+            ++Ticks;
+            if (Ticks == 1)
+                SendMessageA(Dialog->Handle(), WM_CLOSE, 0, 0);
+            else if (Ticks == 2)
+                SendKey(Edit->Widget(), Qt::Key_Escape);
+        }
+    } script;
+    script.Dialog = dialog;
+    script.Edit = edit;
+    dialog->OnCloseQuery.Assign(&script, &Script::Query);
+    auto* timer = new TTimer(dialog);
+    timer->SetInterval(20);
+    timer->OnTimer.Assign(&script, &Script::Tick);
+
+    EXPECT_EQ(mrCancel, dialog->ShowModal());
+    EXPECT_EQ(2, script.Queries) << "one question per close, the refused one included";
+    EXPECT_GE(script.Ticks, 2);
+    dialog->Free();
+}
