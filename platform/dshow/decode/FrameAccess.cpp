@@ -188,23 +188,29 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             cache.Put(decodeIndex, picture);
             cachedHere.push_back(decodeIndex);
         };
+        // Our own reference to the answer: the search for a late picture may push it out
+        // of a small cache.
+        auto choose = [&](std::int64_t decodeIndex, std::int64_t shown, const AVFrame* picture) {
+            av_frame_unref(result.get());
+            if (av_frame_ref(result.get(), picture) < 0)
+                throw std::bad_alloc();
+            resultIndex = decodeIndex;
+            resultPlace = shown;
+        };
         const PumpResult pumped = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
             if (runStartDamaged)
                 return true;
             if (shown == place) {
                 keep(decodeIndex, picture);
-                resultIndex = decodeIndex;
-                resultPlace = shown;
+                choose(decodeIndex, shown, picture);
                 return true;
             }
             if (shown > place) {
                 // A later picture first: the target may have been dropped, or a damaged
                 // stream may bring it out of order. Look a little further before deciding.
                 keep(decodeIndex, picture);
-                if (resultIndex < 0) {
-                    resultIndex = decodeIndex;
-                    resultPlace = shown;
-                }
+                if (resultIndex < 0)
+                    choose(decodeIndex, shown, picture);
                 return ++laterPictures > kLatePictureSearch;
             }
             if (shown >= keepFrom)
@@ -216,7 +222,7 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
                 cache.Remove(decodeIndex);
         };
         // The end of the stream ends the search for a late picture as well.
-        const PumpResult result = resultIndex >= 0 ? PumpResult::Stopped : pumped;
+        const PumpResult outcome = resultIndex >= 0 ? PumpResult::Stopped : pumped;
         if (runStartDamaged && runStart > 0) {
             // The start point itself is damaged: what comes out of it depends on what was
             // decoded before it, so start from an earlier one, as a straight decode did.
@@ -226,7 +232,9 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             mayGoOn = false;
             continue;
         }
-        if (damageSeen && !damagedBefore && (skippedUpTo >= 0 || DecodeAlone())) {
+        const bool damageNew = damageSeen && !damagedBefore;
+        const bool threadsDropped = damageNew && DecodeAlone();
+        if (damageNew && (skippedUpTo >= 0 || threadsDropped)) {
             // Damage turned up in a run that skipped pictures or used several decoder
             // threads: do it again without.
             forgetRun();
@@ -234,7 +242,7 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             mayGoOn = false;
             continue;
         }
-        if (result == PumpResult::Stopped) {
+        if (outcome == PumpResult::Stopped) {
             if (resultPlace != place) {
                 // The decoder dropped the target. Which picture comes next is only certain
                 // when no picture after the target was skipped.
@@ -247,11 +255,11 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
                 substitutes[place] = resultIndex;
             }
             previousTarget = place;
-            return cache.Find(resultIndex);
+            return result.get();
         }
-        if (result == PumpResult::LostSync)
+        if (outcome == PumpResult::LostSync)
             fromStart = true;
-        if (attempt > 0 && !goOn && result != PumpResult::LostSync)
+        if (attempt > 0 && !goOn && outcome != PumpResult::LostSync)
             break;
         mayGoOn = false;
     }

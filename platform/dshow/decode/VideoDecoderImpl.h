@@ -46,9 +46,10 @@ struct VideoDecoder::Impl {
           reader(path, entries),
           cache(decoderOptions.cacheFrames, decoderOptions.cacheBytes),
           packet(av_packet_alloc()),
-          frame(av_frame_alloc())
+          frame(av_frame_alloc()),
+          result(av_frame_alloc())
     {
-        if (!packet || !frame)
+        if (!packet || !frame || !result)
             throw std::bad_alloc();
     }
 
@@ -106,6 +107,7 @@ struct VideoDecoder::Impl {
     DibConverter converter;
     PacketPtr packet;
     FramePtr frame;
+    FramePtr result;  // the picture DecodeTo returned last
 
     // Where the decoder stands: it has been fed the packets from a starting keyframe up to
     // reader.NextEntry()-1; its pictures before trustedFrom (leading pictures of an open GOP

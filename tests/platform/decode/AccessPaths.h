@@ -52,9 +52,9 @@ protected:
 
     // Opens the file afresh and reaches frames by jumps, runs of steps of several sizes in
     // both directions, and the ends; every picture must match the straight decode.
-    void CheckAccessPaths(const std::string& path)
+    void CheckAccessPaths(const std::string& path, const DecoderOptions& options = {})
     {
-        auto decoder = VideoDecoder::Open(path, nullptr);
+        auto decoder = VideoDecoder::Open(path, nullptr, options);
         ASSERT_TRUE(decoder);
         std::uint32_t seed = 12345;
         auto next = [&seed](std::int64_t range) {

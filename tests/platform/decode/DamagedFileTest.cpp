@@ -31,6 +31,11 @@ TEST_P(DamagedFile, DamageIsConcealedTheSameWayOnEveryPath)
     EXPECT_GT(count_, 50);
     EXPECT_EQ(numbers_[0], 0);
     ASSERT_NO_FATAL_FAILURE(CheckAccessPaths(path));
+    // Without the cache every step backwards decodes again, and a search for a picture the
+    // damage delayed cannot lean on stored pictures.
+    DecoderOptions uncached;
+    uncached.cacheFrames = 1;
+    ASSERT_NO_FATAL_FAILURE(CheckAccessPaths(path, uncached));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DamagedFile, ::testing::Values("m2.mpg", "m2.ts", "m4.avi", "h.mkv", "h.ts", "h.mp4"),
