@@ -44,6 +44,32 @@ QRect ShapeRect(const TRect& r)
     return QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
 }
 
+// Runs `draw` so that fills and one-pixel outlines land on the same pixels whatever the
+// painter's orientation. Qt puts a one-pixel stroke on the device row just below its line;
+// under the flipping transform of a bottom-up DIB section that is the row above the one
+// meant, while fills (edges, not rows) come out right. Then the fill is drawn alone and
+// the outline once more, one row down in drawing coordinates.
+template <class Draw>
+void DrawShape(QPainter& painter, Draw draw)
+{
+    if (painter.transform().m22() >= 0 || painter.pen().style() == Qt::NoPen || painter.pen().width() > 1) {
+        draw();
+        return;
+    }
+    const QPen pen = painter.pen();
+    const QBrush brush = painter.brush();
+    if (brush.style() != Qt::NoBrush) {
+        painter.setPen(Qt::NoPen);
+        draw();
+        painter.setPen(pen);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.translate(0, 1);
+    draw();
+    painter.translate(0, -1);
+    painter.setBrush(brush);
+}
+
 } // namespace
 
 const TClass& TCanvas::StaticClass()
@@ -98,6 +124,9 @@ QPainter* TCanvas::BeginDrawing()
         CannotDraw();
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setRenderHint(QPainter::TextAntialiasing, true);
+    // Hatches follow the drawing's coordinates, not the memory's: bottom-up DIB sections are
+    // drawn through a flipping transform, which would otherwise mirror '/' into '\'.
+    painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
     painter->setCompositionMode(CompositionFor(pen_->Mode()));
     painter->setOpacity(1.0);
     painter->setPen(pen_->ToQPen());
@@ -188,7 +217,7 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     if (painter == nullptr || r.IsEmpty())
         return;
     Changing();
-    painter->drawRect(ShapeRect(r));
+    DrawShape(*painter, [&] { painter->drawRect(ShapeRect(r)); });
     Changed();
 }
 
@@ -199,7 +228,7 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     if (painter == nullptr || r.IsEmpty())
         return;
     Changing();
-    painter->drawEllipse(ShapeRect(r));
+    DrawShape(*painter, [&] { painter->drawEllipse(ShapeRect(r)); });
     Changed();
 }
 
@@ -211,7 +240,7 @@ void TCanvas::FrameRect(const TRect& rect)
     Changing();
     painter->setPen(QPen(ColorToQColor(brush_->Color()), 1));
     painter->setBrush(Qt::NoBrush);
-    painter->drawRect(ShapeRect(rect));
+    DrawShape(*painter, [&] { painter->drawRect(ShapeRect(rect)); });
     Changed();
 }
 
@@ -248,9 +277,9 @@ void TCanvas::LineTo(int x, int y)
                 py += stepY;
             }
         }
-        painter->drawPoints(points);
+        DrawShape(*painter, [&] { painter->drawPoints(points); });
     } else {
-        painter->drawLine(QPoint(from.X, from.Y), QPoint(x, y));
+        DrawShape(*painter, [&] { painter->drawLine(QPoint(from.X, from.Y), QPoint(x, y)); });
     }
     Changed();
 }

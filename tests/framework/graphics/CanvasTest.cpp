@@ -130,13 +130,34 @@ TEST(CanvasDraw, StretchDrawOneToOneAndHalfSize)
 }
 
 // The crop zone's look: black outline, red '/' hatch whose gaps leave what lay beneath.
-class HatchedRectangle : public ::testing::TestWithParam<TPixelFormat> {};
+// Every kind of bitmap, a bottom-up DIB section taken over from elsewhere included, white.
+enum class BitmapKind { Device, Rows24, Rows32, BottomUpSection };
 
-TEST_P(HatchedRectangle, OutlineAndBackwardDiagonalHatch)
+void MakeWhiteBitmap(TBitmap& bitmap, BitmapKind kind, int width, int height)
+{
+    if (kind == BitmapKind::BottomUpSection) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        bitmap.SetHandle(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ASSERT_EQ(bitmap.PixelFormat(), pf24bit);
+        bitmap.Canvas()->FillRect(Rect(0, 0, width, height));
+        return;
+    }
+    bitmap.SetPixelFormat(kind == BitmapKind::Rows24 ? pf24bit : kind == BitmapKind::Rows32 ? pf32bit : pfDevice);
+    bitmap.SetSize(width, height);
+}
+
+class CanvasShapes : public ::testing::TestWithParam<BitmapKind> {};
+
+TEST_P(CanvasShapes, OutlineAndBackwardDiagonalHatch)
 {
     TBitmap bitmap;
-    bitmap.SetPixelFormat(GetParam());
-    bitmap.SetSize(40, 30);
+    MakeWhiteBitmap(bitmap, GetParam(), 40, 30);
     TCanvas* canvas = bitmap.Canvas();
     canvas->Brush()->SetColor(clLime);
     canvas->FillRect(Rect(0, 0, 40, 30));
@@ -175,12 +196,10 @@ TEST_P(HatchedRectangle, OutlineAndBackwardDiagonalHatch)
     EXPECT_GT(lime, red) << "gaps keep the colour beneath";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, HatchedRectangle, ::testing::Values(pfDevice, pf24bit, pf32bit));
-
-TEST(CanvasShapes, ClearBrushSolidFillAndLines)
+TEST_P(CanvasShapes, ClearBrushSolidFillAndLines)
 {
     TBitmap bitmap;
-    bitmap.SetSize(20, 20);
+    MakeWhiteBitmap(bitmap, GetParam(), 20, 20);
     TCanvas* canvas = bitmap.Canvas();
     canvas->Brush()->SetStyle(bsClear);
     canvas->Rectangle(0, 0, 10, 10);
@@ -210,6 +229,10 @@ TEST(CanvasShapes, ClearBrushSolidFillAndLines)
     EXPECT_EQ(canvas->Pixels(6, 17), clRed);
     EXPECT_EQ(canvas->Pixels(5, 16), clWhite);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CanvasShapes,
+                         ::testing::Values(BitmapKind::Device, BitmapKind::Rows24, BitmapKind::Rows32,
+                                           BitmapKind::BottomUpSection));
 
 TEST(CanvasText, TextIsDrawnInTheFontColourAndMeasured)
 {
