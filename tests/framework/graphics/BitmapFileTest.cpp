@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <cstring>
 
 namespace {
@@ -164,6 +166,28 @@ TEST(BmpFiles, SaveAndLoadThroughFilesAndTheirErrors)
     }
     TBitmap empty;
     EXPECT_THROW(empty.SaveToFile(folder.Path("e.bmp")), EInvalidGraphicOperation);
+}
+
+TEST(BmpFiles, PicturesLoadBitmapsAndPngFilesByExtension)
+{
+    TempFolder folder;
+    QImage png(4, 3, QImage::Format_RGB32);
+    png.fill(qRgb(10, 20, 30));
+    png.setPixel(3, 2, qRgb(200, 100, 50));
+    ASSERT_TRUE(png.save(QString::fromStdString(folder.Path("p.PNG")), "PNG"));
+
+    TPicture picture;
+    picture.LoadFromFile(folder.Path("p.PNG"));
+    auto* bitmap = dynamic_cast<TBitmap*>(picture.Graphic());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Width(), 4);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(0, 0), static_cast<TColor>(RGB(10, 20, 30)));
+    EXPECT_EQ(bitmap->Canvas()->Pixels(3, 2), static_cast<TColor>(RGB(200, 100, 50)));
+
+    folder.WriteFile("x.gif", "GIF89a");
+    EXPECT_THROW(picture.LoadFromFile(folder.Path("x.gif")), EInvalidGraphic);
+    EXPECT_EQ(picture.Graphic(), bitmap) << "a failed load leaves the picture";
+    EXPECT_THROW(TPicture().SaveToFile(folder.Path("e.bmp")), EInvalidGraphicOperation);
 }
 
 } // namespace

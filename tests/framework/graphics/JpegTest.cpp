@@ -153,6 +153,33 @@ TEST(JpegFiles, SavedFileLoadsAndDecodesCloseToTheSource)
     EXPECT_EQ(again, stream);
 }
 
+TEST(JpegFiles, DecodingSettingsApplyToTheNextDecoding)
+{
+    TBitmap frame;
+    MakeFrame(frame);
+    TJPEGImage source;
+    source.Assign(&frame);
+    std::vector<BYTE> data;
+    source.SaveToStream(data);
+
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(data);
+    jpeg.SetPerformance(jpBestSpeed);
+    const TColor fast = jpeg.Bitmap()->Canvas()->Pixels(70, 30);
+    jpeg.SetGrayscale(true);
+    TBitmap* grey = jpeg.Bitmap();
+    ASSERT_EQ(grey->Width(), 96);
+    for (int x = 0; x < 96; x += 5) {
+        const auto c = static_cast<COLORREF>(grey->Canvas()->Pixels(x, 20));
+        EXPECT_EQ(GetRValue(c), GetGValue(c)) << x;
+        EXPECT_EQ(GetGValue(c), GetBValue(c)) << x;
+    }
+    EXPECT_NE(static_cast<COLORREF>(grey->Canvas()->Pixels(70, 30)), static_cast<COLORREF>(fast));
+    std::vector<BYTE> again;
+    jpeg.SaveToStream(again);
+    EXPECT_EQ(again, data) << "decoding settings leave the bytes alone";
+}
+
 TEST(JpegErrors, LibjpegErrorsBecomeExceptions)
 {
     TJPEGImage jpeg;
