@@ -85,7 +85,11 @@ FilterGraph::~FilterGraph()
         DisconnectAll(entry.filter.Get());
     for (const Entry& entry : filters_)
         entry.filter->JoinFilterGraph(nullptr, nullptr);
-    filters_.clear();
+    std::vector<Entry> released;
+    {
+        std::lock_guard lock(filtersLock_);
+        released.swap(filters_);
+    }
 }
 
 bool FilterGraph::Contains(IBaseFilter* filter) const
@@ -162,7 +166,10 @@ HRESULT FilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name)
         const HRESULT hr = filter->JoinFilterGraph(static_cast<IGraphBuilder*>(this), chosen.c_str());
         if (FAILED(hr))
             return hr;
-        filters_.push_back(Entry{ComPtr<IBaseFilter>::AddRefFrom(filter), chosen});
+        {
+            std::lock_guard lock(filtersLock_);
+            filters_.push_back(Entry{ComPtr<IBaseFilter>::AddRefFrom(filter), chosen});
+        }
         ComPtr<IVideoOwner> video;
         if (videoOwner_ != nullptr && ComQuery(filter, video) == S_OK)
             video->put_Owner(videoOwner_);
@@ -184,6 +191,7 @@ HRESULT FilterGraph::RemoveFilter(IBaseFilter* filter)
         const ComPtr<IBaseFilter> keep = found->filter;
         DisconnectAll(filter);
         filter->JoinFilterGraph(nullptr, nullptr);
+        std::lock_guard lock(filtersLock_);
         filters_.erase(found);
         return S_OK;
     });

@@ -167,7 +167,10 @@ private:
     void PrepareCompletion();
     void QueueEvent(const Event& event);  // eventLock_ held
 
+    // Changed only by the driving thread, under filtersLock_; other threads read a copy taken
+    // under the lock (FindFilterInterface), so a callback may ask the graph for positions.
     std::vector<Entry> filters_;
+    mutable std::mutex filtersLock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
     HWND videoOwner_ = nullptr;
     std::string buildError_;

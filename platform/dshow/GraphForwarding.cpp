@@ -5,7 +5,12 @@
 template <class Interface>
 ComPtr<Interface> FilterGraph::FindFilterInterface() const
 {
-    for (const Entry& entry : filters_) {
+    std::vector<Entry> filters;
+    {
+        std::lock_guard lock(filtersLock_);
+        filters = filters_;
+    }
+    for (const Entry& entry : filters) {
         ComPtr<Interface> found;
         if (ComQuery(entry.filter.Get(), found) == S_OK)
             return found;
