@@ -80,7 +80,8 @@ public:
     TPixelFormat PixelFormat() const noexcept { return pixelFormat_; }
     // Converts the pixels to the format (exact for 24 <-> 32 bits).
     void SetPixelFormat(TPixelFormat value);
-    // Bits per pixel of the held pixels (24 or 32), 0 when empty.
+    // Bits per pixel of the held pixels: 24 or 32 for the bitmaps made here, a taken-over
+    // bitmap's own depth otherwise; 0 when empty.
     int BitsPerPixel() const noexcept { return bitsPerPixel_; }
 
     HBITMAP Handle() const noexcept { return handle_; }
