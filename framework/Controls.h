@@ -187,6 +187,9 @@ public:
     void SetParentFont(bool value);
     TCursor Cursor() const noexcept { return cursor_; }
     void SetCursor(TCursor value);
+    // A colour or font taken from the parent is not written into layouts.
+    bool IsColorStored() const noexcept { return !parentColor_; }
+    bool IsFontStored() const noexcept { return !parentFont_; }
 
     // Caption and Text are the same text.
     std::string Caption() const { return GetText(); }

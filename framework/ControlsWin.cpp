@@ -104,6 +104,7 @@ const TClass& TWinControl::StaticClass()
 {
     static const TClass cls = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
         .Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+        .StoredIf(&TWinControl::HasParent)
         .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
         .Event("OnKeyDown", &TWinControl::OnKeyDown)
         .Event("OnKeyPress", &TWinControl::OnKeyPress)

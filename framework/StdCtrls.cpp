@@ -225,6 +225,8 @@ void TLabel::Paint()
 const TClass& TCustomEdit::StaticClass()
 {
     static const TClass cls = TClassBuilder<TCustomEdit>("TCustomEdit", &TWinControl::StaticClass())
+        .String("Caption", &TCustomEdit::Caption, &TCustomEdit::SetCaption, "")
+        .NotStored()
         .String("Text", &TCustomEdit::Text, &TCustomEdit::SetTextProp, "")
         .Boolean("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly, false)
         .Integer("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength, 0)

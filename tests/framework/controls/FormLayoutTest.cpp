@@ -4,6 +4,8 @@
 
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/LayoutReader.h"
+#include "framework/LayoutWriter.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Spin.h"
 #include "framework/StdCtrls.h"
@@ -94,7 +96,11 @@ class TLayoutTestForm : public TForm {
     QUELLON_CLASS()
 
 public:
-    explicit TLayoutTestForm(TComponent* owner) : TForm(owner) { InitializeLayout(TestLayout, "LayoutTest.layout"); }
+    explicit TLayoutTestForm(TComponent* owner, bool readLayout = true) : TForm(owner)
+    {
+        if (readLayout)
+            InitializeLayout(TestLayout, "LayoutTest.layout");
+    }
 
     TButton* Button1 = nullptr;
     TPanel* Panel1 = nullptr;
@@ -282,4 +288,33 @@ TEST(FormLayout, ClosingAModalFormAsksOnceAndEscapePressesTheCancelButton)
     EXPECT_EQ(2, script.Queries) << "one question per close, the refused one included";
     EXPECT_GE(script.Ticks, 2);
     dialog->Free();
+}
+
+TEST(FormLayout, WrittenLayoutReadsBackTheSameControls)
+{
+    auto* source = new TLayoutTestForm(nullptr);
+    source->ScrollBar2->SetParams(7, 0, 20);
+    source->zone->SetBounds(100, 130, 200, 100);
+    source->Label1->SetCaption("Contrast :");
+    source->Panel2->SetBevelOuter(bvRaised);
+    source->SpinEdit3->SetValue(12);
+    source->Button1->SetEnabled(false);
+    const std::string text = WriteLayout(*source);
+
+    auto* copy = new TLayoutTestForm(nullptr, false);
+    ReadLayout(*copy, text, "written.layout");
+    ASSERT_NE(nullptr, copy->Panel2);
+    EXPECT_EQ(7, copy->ScrollBar2->Position());
+    EXPECT_EQ(20, copy->ScrollBar2->Max());
+    EXPECT_EQ(Bounds(100, 130, 200, 100), copy->zone->BoundsRect());
+    EXPECT_EQ("Contrast :", copy->Label1->Caption());
+    EXPECT_EQ(copy->Panel2, copy->Label1->Parent());
+    EXPECT_TRUE(copy->Label1->ParentColor());
+    EXPECT_EQ(bvRaised, copy->Panel2->BevelOuter());
+    EXPECT_EQ(12, copy->SpinEdit3->Value());
+    EXPECT_FALSE(copy->Button1->Enabled());
+    EXPECT_EQ(514, copy->ClientWidth());
+    EXPECT_EQ(text, WriteLayout(*copy));
+    source->Free();
+    copy->Free();
 }
