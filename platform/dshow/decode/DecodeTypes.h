@@ -39,8 +39,11 @@ enum class PixelFormat {
 };
 
 struct DecoderOptions {
-    // Decoder threads. 0 picks min(2, hardware threads); frame threading adds a few frames
-    // of latency to every seek, so more is not always faster for random access.
+    // Decoder threads. 0 picks one for pictures up to 1024 x 576 (they decode fast enough)
+    // and min(2, hardware threads) above. Frame threading adds a few frames of latency to
+    // every seek, so more is not always faster for random access; and in a damaged stream
+    // that the decoder does not report as damaged, concealment with several threads can
+    // depend on their timing (reported damage switches to one thread at once).
     int threadCount = 0;
     // Recently decoded frames kept so that backward steps are mostly free. The cache holds
     // at most cacheFrames frames and at most cacheBytes of decoded pictures.

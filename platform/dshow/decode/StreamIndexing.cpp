@@ -186,8 +186,10 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
     if (streamRate <= 0)
         streamRate = ValidRate(indexing.Stream()->r_frame_rate);
     int threads = options.threadCount;
-    if (threads <= 0)
-        threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+    if (threads <= 0) {
+        const bool small = std::int64_t{parameters->width} * parameters->height <= 1024 * 576;
+        threads = small ? 1 : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+    }
     if (!OpenCodec(parameters, threads, failure))
         return false;
     const bool mpegStyle = HasMpegStyleReordering(codecId);

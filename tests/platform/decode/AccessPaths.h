@@ -13,13 +13,14 @@
 
 namespace quellon::decode::test {
 
-class AccessPaths : public ::testing::Test {
-protected:
+// Used by test fixtures and directly; its methods report through gtest assertions.
+class AccessPaths {
+public:
     // A straight decode from frame 0 to the end: the picture of every frame number.
-    void DecodeStraight(const std::string& path)
+    void DecodeStraight(const std::string& path, const DecoderOptions& options = {})
     {
         OpenFailure failure;
-        auto decoder = VideoDecoder::Open(path, &failure);
+        auto decoder = VideoDecoder::Open(path, &failure, options);
         ASSERT_TRUE(decoder) << failure.message;
         count_ = decoder->FrameCount();
         width_ = decoder->Width();

@@ -8,7 +8,7 @@
 namespace quellon::decode::test {
 namespace {
 
-class DamagedFile : public AccessPaths, public ::testing::WithParamInterface<const char*> {};
+class DamagedFile : public ::testing::TestWithParam<const char*>, public AccessPaths {};
 
 TEST_P(DamagedFile, DamageIsConcealedTheSameWayOnEveryPath)
 {

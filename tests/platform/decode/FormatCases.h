@@ -60,6 +60,9 @@ inline const FormatCase kFormatCases[] = {
     // A stream copy starting inside an open GOP: its first B-frames cannot be decoded.
     {"Mpeg2CutByStreamCopy", "cut.mpg", "-ss 1.3 -i {source} -c copy -f vob", false, "m2.mpg",
      "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob"},
+    // The same in MP4: the pictures before the cut stay in the file and an edit list hides them.
+    {"H264Mp4CutByStreamCopy", "cut.mp4", "-ss 1.3 -i {source} -c copy", false, "h.mp4",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
 };
 
 // FNV-1a over the whole bitmap: equal pictures, equal sums.

@@ -13,7 +13,7 @@
 namespace quellon::decode::test {
 namespace {
 
-class FrameExactness : public AccessPaths, public ::testing::WithParamInterface<FormatCase> {};
+class FrameExactness : public ::testing::TestWithParam<FormatCase>, public AccessPaths {};
 
 TEST_P(FrameExactness, EveryAccessPathGivesTheStraightDecodePicture)
 {
@@ -35,6 +35,21 @@ TEST_P(FrameExactness, EveryAccessPathGivesTheStraightDecodePicture)
         ASSERT_EQ(numbers_[static_cast<std::size_t>(n)], first + n) << "straight decode, frame " << n;
 
     ASSERT_NO_FATAL_FAILURE(CheckAccessPaths(path));
+}
+
+// Small pictures decode with one thread by default; frame threading must not change which
+// picture a frame number gives.
+TEST(FrameExactnessThreaded, TwoDecoderThreadsGiveTheSamePictures)
+{
+    DecoderOptions options;
+    options.threadCount = 2;
+    for (const char* file : {"h.mkv", "m2.mpg"}) {
+        const std::string path = MakeCase(CaseFor(file));
+        ASSERT_FALSE(path.empty());
+        AccessPaths threaded;
+        ASSERT_NO_FATAL_FAILURE(threaded.DecodeStraight(path, options));
+        ASSERT_NO_FATAL_FAILURE(threaded.CheckAccessPaths(path, options));
+    }
 }
 
 TEST_P(FrameExactness, TimesAndFrameNumbersAgree)
