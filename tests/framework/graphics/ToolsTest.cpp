@@ -14,7 +14,7 @@ struct Counter : TObject {
     void Changed(TObject*) { ++changes; }
 };
 
-TEST(Colors, PlainSchemeAndSpecialValues)
+TEST(Colors, PlainSchemeAndMarkerValues)
 {
     EXPECT_EQ(ColorToRGB(clRed), RGB(255, 0, 0));
     EXPECT_EQ(ColorToRGB(clNavy), RGB(0, 0, 128));
