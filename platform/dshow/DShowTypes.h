@@ -123,6 +123,8 @@ constexpr LONG EC_COMPLETE = 0x01;     // param1: status of the stream
 constexpr LONG EC_USERABORT = 0x02;
 constexpr LONG EC_ERRORABORT = 0x03;   // param1: the failure
 constexpr LONG EC_PAUSED = 0x0E;
+// IMediaEventEx::SetNotifyFlags: queue events without posting the notification message.
+constexpr LONG AM_MEDIAEVENT_NONOTIFY = 0x01;
 
 // --- media type and format identifiers -----------------------------------------------------
 

@@ -24,9 +24,6 @@
 #include <string>
 #include <vector>
 
-// SetNotifyFlags: queue events without posting the notification message.
-constexpr LONG AM_MEDIAEVENT_NONOTIFY = 0x01;
-
 class FilterGraph final : public ComObject<IGraphBuilder, IMediaControl, IMediaSeeking, IBasicVideo, IMediaEventEx,
                                            IMediaEventSink, IVideoOwner, IGraphDiagnostics> {
 public:

@@ -187,8 +187,12 @@ ULONG RecordingCallback::Release()
     return remaining;
 }
 
-HRESULT RecordingCallback::SampleCB(double, IMediaSample*)
+HRESULT RecordingCallback::SampleCB(double, IMediaSample* sample)
 {
+    BYTE* pointer = nullptr;
+    if (sample != nullptr && sample->GetPointer(&pointer) == S_OK && pointer != nullptr &&
+        sample->GetActualDataLength() == DibRowBytes(kWidth, bitsPerPixel) * kHeight)
+        ++sampleCalls;
     return S_OK;
 }
 

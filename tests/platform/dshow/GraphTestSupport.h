@@ -74,6 +74,8 @@ public:
     std::vector<double> Times() const;
     std::size_t Count() const;
     int bitsPerPixel = 24;
+    // SampleCB calls whose sample had a readable buffer.
+    std::atomic<int> sampleCalls{0};
     // While set, BufferCB waits until it is cleared (by a posted message in the tests).
     std::atomic<bool> block{false};
     std::atomic<bool> blocked{false};

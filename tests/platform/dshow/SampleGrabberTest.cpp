@@ -1,0 +1,149 @@
+// The Sample Grabber's own settings: buffered samples, one-shot mode, callback kinds, and the
+// graph's event options around them.
+#include "tests/platform/dshow/GraphTestSupport.h"
+
+#include "platform/com/ComRuntime.h"
+#include "platform/dshow/MediaTypes.h"
+#include "platform/user/WinUser.h"
+
+#include <cstring>
+
+using namespace graphtest;
+
+namespace {
+
+class Grabber : public GraphTest {
+protected:
+    void SetUp() override
+    {
+        GraphTest::SetUp();
+        Build(NumberedVideo("grabber.avi", 25));
+        ComPtr<IBaseFilter> renderer = FindFilter(graph_.Get(), 1, 0);
+        ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
+        ComPtr<IPin> upstream;
+        ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
+        ASSERT_EQ(S_OK, graph_->Disconnect(upstream.Get()));
+        ASSERT_EQ(S_OK, graph_->Disconnect(rendererIn.Get()));
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                                         reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
+        AM_MEDIA_TYPE wanted;
+        std::memset(&wanted, 0, sizeof wanted);
+        wanted.majortype = MEDIATYPE_Video;
+        wanted.subtype = MEDIASUBTYPE_RGB24;
+        wanted.formattype = FORMAT_VideoInfo;
+        ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
+        ComPtr<IBaseFilter> filter;
+        ASSERT_EQ(S_OK, grabber_.As(filter));
+        ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
+        ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
+        ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
+        ASSERT_EQ(S_OK, graph_.As(events_));
+    }
+    void TearDown() override
+    {
+        if (grabber_)
+            grabber_->SetCallback(nullptr, 1);
+        grabber_.Reset();
+        events_.Reset();
+        GraphTest::TearDown();
+    }
+
+    ComPtr<ISampleGrabber> grabber_;
+    ComPtr<IMediaEventEx> events_;
+};
+
+}  // namespace
+
+TEST_F(Grabber, BufferedSampleConformance)
+{
+    const LONG frameBytes = DibRowBytes(kWidth, 24) * kHeight;
+    LONG size = -7;
+    EXPECT_EQ(E_POINTER, grabber_->GetCurrentBuffer(nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, grabber_->GetCurrentBuffer(&size, nullptr));  // not buffering
+    ASSERT_EQ(S_OK, grabber_->SetBufferSamples(TRUE));
+    EXPECT_EQ(VFW_E_WRONG_STATE, grabber_->GetCurrentBuffer(&size, nullptr));  // nothing seen yet
+    EXPECT_EQ(-7, size);
+
+    ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
+    ASSERT_EQ(S_OK, control_->Pause());
+    LONGLONG frame = 21;
+    ASSERT_EQ(S_OK, seeking_->SetPositions(&frame, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+    ASSERT_EQ(S_OK, grabber_->GetCurrentBuffer(&size, nullptr));
+    EXPECT_EQ(frameBytes, size);
+    std::vector<LONG> buffer(static_cast<std::size_t>(frameBytes) / 4 + 1, 0x5A5A5A5A);
+    LONG small = frameBytes - 1;
+    EXPECT_EQ(E_OUTOFMEMORY, grabber_->GetCurrentBuffer(&small, buffer.data()));
+    EXPECT_EQ(0x5A5A5A5A, buffer[0]);
+    LONG full = frameBytes + 4;
+    ASSERT_EQ(S_OK, grabber_->GetCurrentBuffer(&full, buffer.data()));
+    EXPECT_EQ(frameBytes, full);
+    EXPECT_EQ(21, ReadFrameNumber(reinterpret_cast<const std::uint8_t*>(buffer.data()), 24));
+
+    IMediaSample* sample = reinterpret_cast<IMediaSample*>(0x1234);
+    EXPECT_EQ(E_NOTIMPL, grabber_->GetCurrentSample(&sample));
+    EXPECT_EQ(nullptr, sample);
+}
+
+TEST_F(Grabber, CallbackIsHeldAndReleased)
+{
+    auto callback = ComPtr<RecordingCallback>::TakeOver(new RecordingCallback());
+    EXPECT_EQ(E_INVALIDARG, grabber_->SetCallback(callback.Get(), 2));
+    EXPECT_EQ(1u, RefCount(callback.Get()));
+    ASSERT_EQ(S_OK, grabber_->SetCallback(callback.Get(), 1));
+    EXPECT_EQ(2u, RefCount(callback.Get()));
+    ASSERT_EQ(S_OK, grabber_->SetCallback(nullptr, 1));
+    EXPECT_EQ(1u, RefCount(callback.Get()));
+
+    // SampleCB (kind 0) is called instead of BufferCB.
+    ASSERT_EQ(S_OK, grabber_->SetCallback(callback.Get(), 0));
+    ASSERT_EQ(S_OK, control_->Pause());
+    EXPECT_EQ(0u, callback->Count());
+    EXPECT_EQ(1, callback->sampleCalls.load());
+}
+
+TEST_F(Grabber, OneShotPassesOneSampleAndEndsTheStream)
+{
+    auto callback = ComPtr<RecordingCallback>::TakeOver(new RecordingCallback());
+    ASSERT_EQ(S_OK, grabber_->SetCallback(callback.Get(), 1));
+    ASSERT_EQ(S_OK, grabber_->SetOneShot(TRUE));
+    ASSERT_EQ(S_OK, control_->Run());
+    LONG code = 0;
+    ASSERT_EQ(S_OK, events_->WaitForCompletion(10000, &code));
+    EXPECT_EQ(EC_COMPLETE, code);
+    EXPECT_EQ(std::vector<int>{0}, callback->Frames());
+    ASSERT_EQ(S_OK, control_->Stop());
+    EXPECT_EQ(VFW_E_WRONG_STATE, events_->WaitForCompletion(0, &code));
+    EXPECT_EQ(0, code);
+}
+
+TEST_F(Grabber, EventOptions)
+{
+    EXPECT_EQ(E_INVALIDARG, events_->SetNotifyFlags(2));
+    ASSERT_EQ(S_OK, events_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY));
+    LONG flags = -1;
+    ASSERT_EQ(S_OK, events_->GetNotifyFlags(&flags));
+    EXPECT_EQ(AM_MEDIAEVENT_NONOTIFY, flags);
+    OAEVENT handle = 5;
+    EXPECT_EQ(E_NOTIMPL, events_->GetEventHandle(&handle));
+    EXPECT_EQ(0, handle);
+
+    // No event: GetEvent gives up after its time-out with E_ABORT and zeroed parameters.
+    LONG code = -1;
+    LONG_PTR p1 = -1;
+    LONG_PTR p2 = -1;
+    EXPECT_EQ(E_ABORT, events_->GetEvent(&code, &p1, &p2, 10));
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, p1);
+    EXPECT_EQ(E_POINTER, events_->GetEvent(nullptr, &p1, &p2, 0));
+
+    // Without default handling every renderer's completion is passed on as it comes.
+    EXPECT_EQ(S_OK, events_->CancelDefaultHandling(EC_COMPLETE));
+    EXPECT_EQ(S_FALSE, events_->CancelDefaultHandling(EC_ERRORABORT));
+    ComPtr<IMediaEventSink> sink;
+    ASSERT_EQ(S_OK, graph_.As(sink));
+    ASSERT_EQ(S_OK, sink->Notify(EC_COMPLETE, S_OK, 0));
+    ASSERT_EQ(S_OK, events_->GetEvent(&code, &p1, &p2, 0));
+    EXPECT_EQ(EC_COMPLETE, code);
+    EXPECT_EQ(S_OK, events_->FreeEventParams(code, p1, p2));
+    EXPECT_EQ(S_OK, events_->RestoreDefaultHandling(EC_COMPLETE));
+}
