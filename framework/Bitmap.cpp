@@ -171,6 +171,25 @@ void TBitmap::Replace(HBITMAP bitmap, int width, int height, TPixelFormat format
     Changed();
 }
 
+HBITMAP TBitmap::MakeCopy(int width, int height, TPixelFormat format)
+{
+    HBITMAP bitmap = MakeBitmap(width, height, format);
+    if (bitmap == nullptr)
+        CannotMake(width, height);
+    if (handle_ == nullptr)
+        return bitmap;
+    try {
+        ScratchDC target(bitmap);
+        if (!BitBlt(target.Get(), 0, 0, std::min(width, width_), std::min(height, height_), Canvas()->Handle(), 0, 0,
+                    SRCCOPY))
+            throw EInvalidGraphicOperation("Copie du bitmap impossible");
+    } catch (...) {
+        DeleteObject(bitmap);
+        throw;
+    }
+    return bitmap;
+}
+
 void TBitmap::SetSize(int width, int height)
 {
     width = std::max(width, 0);
@@ -182,15 +201,7 @@ void TBitmap::SetSize(int width, int height)
         Replace(nullptr, width, height, pixelFormat_);
         return;
     }
-    HBITMAP bitmap = MakeBitmap(width, height, pixelFormat_);
-    if (bitmap == nullptr)
-        CannotMake(width, height);
-    if (handle_ != nullptr) {
-        ScratchDC target(bitmap);
-        BitBlt(target.Get(), 0, 0, std::min(width, width_), std::min(height, height_), Canvas()->Handle(), 0, 0,
-               SRCCOPY);
-    }
-    Replace(bitmap, width, height, pixelFormat_);
+    Replace(MakeCopy(width, height, pixelFormat_), width, height, pixelFormat_);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat value)
@@ -204,14 +215,7 @@ void TBitmap::SetPixelFormat(TPixelFormat value)
         Changed();
         return;
     }
-    HBITMAP bitmap = MakeBitmap(width_, height_, value);
-    if (bitmap == nullptr)
-        CannotMake(width_, height_);
-    {
-        ScratchDC target(bitmap);
-        BitBlt(target.Get(), 0, 0, width_, height_, Canvas()->Handle(), 0, 0, SRCCOPY);
-    }
-    Replace(bitmap, width_, height_, value);
+    Replace(MakeCopy(width_, height_, value), width_, height_, value);
 }
 
 void TBitmap::SetHandle(HBITMAP bitmap)

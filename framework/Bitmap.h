@@ -116,6 +116,9 @@ private:
     // Replaces the held handle (deleting the old one) and the derived state.
     void Replace(HBITMAP bitmap, int width, int height, TPixelFormat format);
     HBITMAP MakeBitmap(int width, int height, TPixelFormat format) const;
+    // A new bitmap of the size and format holding the current top-left pixels (caller
+    // owns it). EInvalidGraphicOperation when it cannot be made or filled.
+    HBITMAP MakeCopy(int width, int height, TPixelFormat format);
     void CanvasChanged(TObject* sender);
 
     HBITMAP handle_ = nullptr; // owned

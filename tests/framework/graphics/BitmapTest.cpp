@@ -74,6 +74,23 @@ TEST(BitmapHandle, ReleaseHandleGivesOwnershipAway)
     EXPECT_EQ(DeleteObject(handle), TRUE);
 }
 
+TEST(BitmapHandle, AHandleSelectedElsewhereFailsCleanly)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    HDC foreign = CreateCompatibleDC(nullptr);
+    HBITMAP previous = SelectObject(foreign, bitmap.Handle());
+    ASSERT_NE(previous, nullptr);
+    EXPECT_THROW(bitmap.SetSize(8, 8), EInvalidGraphicOperation);
+    EXPECT_THROW(bitmap.SetPixelFormat(pf24bit), EInvalidGraphicOperation);
+    EXPECT_EQ(bitmap.Width(), 4);
+    EXPECT_EQ(bitmap.PixelFormat(), pfDevice);
+    SelectObject(foreign, previous);
+    DeleteDC(foreign);
+    bitmap.SetSize(8, 8);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(7, 7), clWhite);
+}
+
 TEST(BitmapFormat, SectionsOfTheirOwnDepthAndExactConversions)
 {
     TBitmap bitmap;
