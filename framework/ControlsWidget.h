@@ -8,6 +8,9 @@
 
 #include <utility>
 
+// The Qt shape of a framework cursor (crDefault and unknown values: the arrow).
+Qt::CursorShape QtCursorShape(TCursor cursor);
+
 template <class QtWidget, class... Args>
 void TWinControl::CreateWidgetHandle(const TCreateParams& params, Args&&... args)
 {

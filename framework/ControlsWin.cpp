@@ -25,6 +25,8 @@ std::unordered_map<HWND, TWinControl*>& HandleMap()
 // The control whose window is being created: its first message binds the new window.
 TWinControl* creationControl = nullptr;
 
+} // namespace
+
 Qt::CursorShape QtCursorShape(TCursor cursor)
 {
     switch (cursor) {
@@ -54,6 +56,8 @@ Qt::CursorShape QtCursorShape(TCursor cursor)
         return Qt::ArrowCursor;
     }
 }
+
+namespace {
 
 void RegisterFrameworkClass(const std::string& name, bool doubleClicks)
 {

@@ -3,6 +3,8 @@
 #include "framework/Application.h"
 #include "framework/LayoutReader.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -343,4 +345,40 @@ TCustomForm* GetParentForm(const TControl* control)
     while (top != nullptr && top->Parent() != nullptr)
         top = top->Parent();
     return dynamic_cast<TCustomForm*>(const_cast<TControl*>(top));
+}
+
+TScreen* const Screen = new TScreen();
+
+void TScreen::SetCursor(TCursor value)
+{
+    if (value == cursor_)
+        return;
+    const bool hadOverride = cursor_ != crDefault;
+    cursor_ = value;
+    if (QGuiApplication::instance() == nullptr)
+        return;
+    if (hadOverride)
+        QGuiApplication::restoreOverrideCursor();
+    if (value != crDefault)
+        QGuiApplication::setOverrideCursor(QCursor(QtCursorShape(value)));
+}
+
+int TScreen::Width() const
+{
+    QScreen* screen = QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    return screen != nullptr ? screen->geometry().width() : 0;
+}
+
+int TScreen::Height() const
+{
+    QScreen* screen = QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    return screen != nullptr ? screen->geometry().height() : 0;
+}
+
+TCustomForm* TScreen::ActiveForm() const
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active == nullptr)
+        return nullptr;
+    return dynamic_cast<TCustomForm*>(TWinControl::FindControl(WindowFromWidget(active)));
 }

@@ -135,3 +135,22 @@ public:
 
 // The form that `control` lies on, or nullptr.
 TCustomForm* GetParentForm(const TControl* control);
+
+// The desktop as the program sees it. Cursor, when not crDefault, shows over every window
+// of the program (an hourglass during a long operation). The global `Screen` lives for the
+// whole process.
+class TScreen {
+public:
+    TCursor Cursor() const noexcept { return cursor_; }
+    void SetCursor(TCursor value);
+    // The primary screen's size in pixels (0 without a GUI application).
+    int Width() const;
+    int Height() const;
+    // The form whose window is active, or nullptr.
+    TCustomForm* ActiveForm() const;
+
+private:
+    TCursor cursor_ = crDefault;
+};
+
+extern TScreen* const Screen;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -137,4 +138,14 @@ TEST(Keyboard, KeyEventsWithVarKeysAndReflectionFirst)
     EXPECT_TRUE(log.Events.empty());
     EXPECT_EQ("b", widget->text().toStdString());
     EXPECT_EQ(1, SendMessageA(edit->Handle(), WM_KEYDOWN, 'D', 0));
+}
+
+TEST(ScreenCursor, OneOverrideAtATimeAndDefaultRemovesIt)
+{
+    Screen->SetCursor(crHourGlass);
+    Screen->SetCursor(crCross);
+    ASSERT_NE(nullptr, QGuiApplication::overrideCursor());
+    EXPECT_EQ(Qt::CrossCursor, QGuiApplication::overrideCursor()->shape());
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(nullptr, QGuiApplication::overrideCursor());
 }
