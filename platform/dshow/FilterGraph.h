@@ -8,7 +8,10 @@
 // as the owner's message to the owner's window and queued for GetEvent.
 //
 // Threads: driven from the user-interface thread (building, state changes, seeking, video
-// window). Filters report events from the streaming thread (IMediaEventSink::Notify), which
+// window). AddSourceFilter makes no window, so a graph not yet shared may open and index its
+// file on a loading thread; Render and RenderFile make the renderer and its window and belong
+// to the user-interface thread. After EC_COMPLETE the graph stays running, as the real one
+// does: to play again, set a new position (which restarts the stream) rather than Run. Filters report events from the streaming thread (IMediaEventSink::Notify), which
 // only queues the event and posts the notification, and GetState may be asked from any
 // thread. The graph keeps a reference to each of its filters; filters do not hold the graph.
 #pragma once

@@ -3,6 +3,7 @@
 #include "platform/com/ComRuntime.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -95,7 +96,7 @@ AM_MEDIA_TYPE MakeRgbVideoType(int width, int height, int bitsPerPixel, REFERENC
     type.formattype = FORMAT_VideoInfo;
     type.bFixedSizeSamples = TRUE;
     type.bTemporalCompression = FALSE;
-    const DWORD imageBytes = static_cast<DWORD>(DibRowBytes(width, bitsPerPixel)) * static_cast<DWORD>(height);
+    const DWORD imageBytes = static_cast<DWORD>(DibRowBytes(width, bitsPerPixel)) * static_cast<DWORD>(std::abs(height));
     type.lSampleSize = imageBytes;
     type.pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
     if (type.pbFormat == nullptr)

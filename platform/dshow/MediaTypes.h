@@ -25,8 +25,9 @@ bool MediaTypeMatchesPartial(const AM_MEDIA_TYPE* candidate, const AM_MEDIA_TYPE
 // True when the GUIDs, the sample fields and the format blocks are identical.
 bool MediaTypesEqual(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b);
 
-// An uncompressed bottom-up RGB video type with a VIDEOINFOHEADER block (caller frees it
-// with FreeMediaType). bitsPerPixel is 24 or 32. Throws std::bad_alloc without memory.
+// An uncompressed RGB video type with a VIDEOINFOHEADER block (caller frees it with
+// FreeMediaType): bottom-up rows for a positive height, top-down for a negative one.
+// bitsPerPixel is 24 or 32. Throws std::bad_alloc without memory.
 AM_MEDIA_TYPE MakeRgbVideoType(int width, int height, int bitsPerPixel, REFERENCE_TIME avgTimePerFrame);
 
 // The BITMAPINFOHEADER inside a VIDEOINFOHEADER or VIDEOINFOHEADER2 format block, or null

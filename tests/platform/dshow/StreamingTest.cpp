@@ -242,6 +242,22 @@ TEST_F(Streaming, RunningShowsEveryFrameAndReportsTheEnd)
     ASSERT_EQ(S_OK, control_->Stop());
 }
 
+TEST_F(Streaming, FramesComeNoEarlierThanTheirTimeOverTheRate)
+{
+    BuildWithGrabber(NumberedVideo("slow.avi", 10));
+    ASSERT_EQ(S_OK, seeking_->SetRate(0.5));
+    ASSERT_EQ(S_OK, control_->Pause());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(S_OK, control_->Run());
+    ASSERT_TRUE(WaitUntil([&] { return !postedGraphMessages.empty(); }));
+    // Frames 1 to 9 are due 0.04 s apart at half speed: 0.72 s at the least.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(720));
+    EXPECT_EQ(10u, callback_->Count());
+    double rate = 0;
+    ASSERT_EQ(S_OK, seeking_->GetRate(&rate));
+    EXPECT_EQ(0.5, rate);
+}
+
 TEST_F(Streaming, PositionAdvancesWhileRunning)
 {
     Build(NumberedVideo("clock.avi", 100));
