@@ -167,10 +167,13 @@ void TCustomForm::SetVisible(bool value)
 {
     if (value == Visible())
         return;
-    if (value)
-        DoShow();
-    else
-        DoHide();
+    // A layout that makes the form visible shows it once everything is read (Loaded).
+    if (!ComponentState().Contains(csLoading)) {
+        if (value)
+            DoShow();
+        else
+            DoHide();
+    }
     TWinControl::SetVisible(value);
 }
 
@@ -194,8 +197,10 @@ void TCustomForm::VisibleChanged()
 void TCustomForm::Loaded()
 {
     TWinControl::Loaded();
-    if (Visible())
+    if (Visible()) {
+        DoShow();
         VisibleChanged();
+    }
 }
 
 void TCustomForm::Show()
@@ -304,6 +309,11 @@ void TCustomForm::Dispatch(TMessage& message)
         return;
     case CM_RELEASE:
         Free();
+        return;
+    case WM_ACTIVATE:
+        DefaultHandler(message);
+        if (LOWORD(message.WParam) != WA_INACTIVE)
+            OnActivate(this);
         return;
     default:
         TWinControl::Dispatch(message);

@@ -318,3 +318,12 @@ TEST(FormLayout, WrittenLayoutReadsBackTheSameControls)
     source->Free();
     copy->Free();
 }
+
+TEST(FormLayout, AVisibleFormInItsLayoutShowsOnceEverythingIsRead)
+{
+    auto* form = new TLayoutTestForm(nullptr, false);
+    ReadLayout(*form, "LayoutForm: TLayoutTestForm {\n  Visible = true\n  OnShow = FormShow\n}\n", "visible.layout");
+    EXPECT_EQ(1, form->Shows);
+    EXPECT_TRUE(form->Showing());
+    form->Free();
+}
