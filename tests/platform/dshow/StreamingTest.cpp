@@ -239,6 +239,16 @@ TEST_F(Streaming, RunningShowsEveryFrameAndReportsTheEnd)
     OAFilterState state = -1;
     ASSERT_EQ(S_OK, control_->GetState(0, &state));
     EXPECT_EQ(State_Running, state);  // the graph keeps running after the end, as it should
+
+    // A new position starts the stream again, and its end is reported again.
+    postedGraphMessages.clear();
+    LONGLONG again = 10'000'000;
+    ASSERT_EQ(S_OK, seeking_->SetPositions(&again, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+    ASSERT_TRUE(WaitUntil([&] { return !postedGraphMessages.empty(); }));
+    EXPECT_EQ(std::vector<LONG>{EC_COMPLETE}, DrainEvents());
+    for (int n = 25; n < 30; ++n)
+        expected.push_back(n);
+    EXPECT_EQ(expected, callback_->Frames());
     ASSERT_EQ(S_OK, control_->Stop());
 }
 
