@@ -121,6 +121,8 @@ TWinControl::~TWinControl()
 
 void TWinControl::BeforeDestruction()
 {
+    // From here on no window is made again, whatever the handlers of the last messages do.
+    Destroying();
     if (TCustomForm* form = GetParentForm(this); form != nullptr && form != this)
         form->ControlGoing(this);
     // The window goes first, while the whole control can still answer its messages.
@@ -175,6 +177,8 @@ bool TWinControl::CanHaveHandle() const
 {
     if (handle_ != nullptr)
         return true;
+    if (ComponentState().Contains(csDestroying))
+        return false;
     return Parent() != nullptr ? Parent()->CanHaveHandle() : IsTopLevelWindow();
 }
 
@@ -202,6 +206,8 @@ void TWinControl::CreateHandle()
 {
     if (handle_ != nullptr)
         return;
+    if (ComponentState().Contains(csDestroying))
+        throw EInvalidOperation("Le contrôle '" + Name() + "' est en cours de destruction");
     if (Parent() != nullptr && !Parent()->HandleAllocated()) {
         Parent()->HandleNeeded(); // creates ours with its children
         if (handle_ != nullptr)
@@ -427,13 +433,16 @@ void TWinControl::Dispatch(TMessage& message)
         return;
     case WM_SETFOCUS:
         DefaultHandler(message);
+        if (ComponentState().Contains(csDestroying))
+            return;
         if (TCustomForm* form = GetParentForm(this))
             form->FocusArrived(this);
         DoEnter();
         return;
     case WM_KILLFOCUS:
         DefaultHandler(message);
-        DoExit();
+        if (!ComponentState().Contains(csDestroying))
+            DoExit();
         return;
     case WM_CAPTURECHANGED:
         // Someone else took the mouse: a drag of ours (or of a graphic child) is over.

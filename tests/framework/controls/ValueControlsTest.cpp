@@ -247,3 +247,19 @@ TEST(Edit, TextKeptAcrossWindowCreationAndReadOnly)
     EXPECT_EQ("after", widget->text().toStdString());
     EXPECT_EQ(2, counter.Count);
 }
+
+TEST(SpinEdit, DestroyingTheFormWhileTheFieldHasTheFocusRunsNoHandler)
+{
+    auto* form = new TForm(nullptr);
+    auto* spin = new TSpinEdit(form);
+    spin->SetParent(form);
+    spin->SetMinValue(1);
+    spin->SetMaxValue(40);
+    form->Show();
+    spin->SetFocus();
+    spin->SetTextProp("75");
+    Counter counter;
+    spin->OnChange.Assign(&counter, &Counter::Hit);
+    form->Free();
+    EXPECT_EQ(0, counter.Count);
+}
