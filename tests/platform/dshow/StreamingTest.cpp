@@ -342,9 +342,9 @@ TEST_F(Streaming, StopDoesNotWaitForeverForAReceiverWaitingOnTheUserInterface)
     // The held-up thread finishes once the message is handled, and lets go of the source.
     EXPECT_TRUE(WaitUntil([&] { return !callback_->block.load() && RefCount(source.Get()) == idleReferences; }));
     releaseOnMessage = nullptr;
+    // Nothing more arrives after the stop.
     const std::size_t seen = callback_->Count();
-    EXPECT_TRUE(WaitUntil([&] { return false; }, 100) == false);
-    EXPECT_EQ(seen, callback_->Count());  // nothing more arrives after the stop
+    EXPECT_FALSE(WaitUntil([&] { return callback_->Count() != seen; }, 200));
 }
 
 TEST_F(Streaming, AFileDamagedAfterOpeningEndsTheStreamWithAnError)
@@ -377,4 +377,26 @@ TEST_F(Streaming, AFileDamagedAfterOpeningEndsTheStreamWithAnError)
     }));
     EXPECT_EQ(std::vector<LONG>{EC_ERRORABORT}, codes);
     EXPECT_EQ(S_OK, control_->Stop());
+}
+
+TEST_F(Streaming, ReleasingARunningGraphStopsItsStream)
+{
+    BuildWithGrabber(NumberedVideo("release.avi", 100));
+    ASSERT_EQ(S_OK, control_->Run());
+    ASSERT_TRUE(WaitUntil([&] { return callback_->Count() >= 2; }));
+    HWND renderer = nullptr;
+    ComPtr<IVideoOwner> owner;
+    ASSERT_EQ(S_OK, graph_.As(owner));
+    ASSERT_EQ(S_OK, owner->get_RendererWindow(&renderer));
+    owner.Reset();
+    grabber_->SetCallback(nullptr, 1);
+    grabber_.Reset();
+    video_.Reset();
+    seeking_.Reset();
+    control_.Reset();
+    graph_.Reset();  // the last reference: the stream stops and every filter goes
+    EXPECT_FALSE(IsWindow(renderer));
+    EXPECT_EQ(1u, RefCount(callback_.Get()));
+    const std::size_t seen = callback_->Count();
+    EXPECT_FALSE(WaitUntil([&] { return callback_->Count() != seen; }, 200));
 }
