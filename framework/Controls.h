@@ -18,6 +18,12 @@
 // button is held it keeps them, also outside its bounds. TCustomControl is windowed and
 // paints through its Canvas in Paint.
 //
+// Repaint paints before it returns, exactly once: through the window's WM_PAINT when the
+// window is on a screen, else (hidden form, no display) by running the same painting
+// (background, Paint, the graphic children) on an off-screen image, so that what a paint
+// handler computes does not depend on the window being seen. A window that is being
+// destroyed is never made again.
+//
 // Exceptions raised while a message is handled (by a handler of an event, a paint, ...)
 // are given to the application's exception handler (Application.h) and do not travel on;
 // the rest of that handler is skipped.
