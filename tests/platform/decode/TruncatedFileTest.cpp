@@ -53,6 +53,28 @@ TEST_P(TruncatedFile, OpensWithOnlyDecodableFrames)
     }
 }
 
+// A file cut short while it is open (a download being replaced, a removed disk) makes the
+// frames that are gone fail with a message, never crash or hang.
+TEST(TruncatedWhileOpen, LostFramesFailCleanly)
+{
+    // Large enough that what is gone is not still in the reader's buffers.
+    const std::string source =
+        MakeVideo("large.mpg", "-f lavfi -i testsrc=s=720x576:r=25:d=3 -c:v mpeg2video -b:v 8M -g 15 -f vob");
+    ASSERT_FALSE(source.empty());
+    const std::string path = TestFolder() + "/shrinking.mpg";
+    std::filesystem::copy_file(source, path, std::filesystem::copy_options::overwrite_existing);
+    auto decoder = VideoDecoder::Open(path, nullptr);
+    ASSERT_TRUE(decoder);
+    std::vector<std::uint8_t> dib;
+    ASSERT_TRUE(decoder->DecodeFrame(0, PixelFormat::Rgb24, dib));
+    std::filesystem::resize_file(path, 2000);
+    EXPECT_FALSE(decoder->DecodeFrame(decoder->FrameCount() - 1, PixelFormat::Rgb24, dib));
+    EXPECT_EQ(decoder->LastError(), DecodeError::DecodeFailed);
+    EXPECT_FALSE(decoder->LastErrorMessage().empty());
+    EXPECT_TRUE(dib.empty());
+    EXPECT_FALSE(decoder->DecodeFrame(decoder->FrameCount() / 2, PixelFormat::Rgb24, dib));
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, TruncatedFile,
                          ::testing::Values("m2.mpg", "m1.ts", "m2.m2v", "m4.avi", "mj.avi", "h.mkv", "h.ts", "h.h264",
                                            "v.webm"),
