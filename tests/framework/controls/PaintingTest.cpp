@@ -241,3 +241,29 @@ TEST(ParentColor, FollowsChangesOfTheParent)
     panel->Font()->SetHeight(-20);
     EXPECT_EQ(-20, label->Font()->Height());
 }
+
+TEST(Image, CanvasMakesABitmapOfTheControlsSizeAndThePictureIsPlacedAsAsked)
+{
+    FormGuard form;
+    auto* image = new TImage(form.Get());
+    image->SetParent(form.Get());
+    image->SetBounds(6, 9, 131, 80);
+    image->Canvas()->SetPixels(3, 4, clRed);
+    ASSERT_NE(nullptr, image->Picture()->Graphic());
+    EXPECT_EQ(131, image->Picture()->Width());
+    EXPECT_EQ(80, image->Picture()->Height());
+    EXPECT_EQ(clRed, image->Canvas()->Pixels(3, 4));
+
+    // The control keeps its size whatever the bitmap's.
+    image->Picture()->Bitmap()->SetSize(352, 288);
+    EXPECT_EQ(131, image->Width());
+    EXPECT_EQ(Bounds(0, 0, 352, 288), image->DestRect());
+    image->SetStretch(true);
+    EXPECT_EQ(Bounds(0, 0, 131, 80), image->DestRect());
+    image->SetProportional(true);
+    EXPECT_EQ(Bounds(0, 0, 97, 80), image->DestRect());
+    image->SetCenter(true);
+    EXPECT_EQ(Bounds(17, 0, 97, 80), image->DestRect());
+    image->SetAutoSize(true);
+    EXPECT_EQ(352, image->Width());
+}
