@@ -1,0 +1,224 @@
+// The media player control: an ActiveX control (class {22D6F312-B0F6-11D0-94AB-0080C74C7E95})
+// that opens a media file, shows its video in a window it creates inside its container's
+// window, and plays and positions it through a filter graph.
+//
+// What a container sees: the OLE embedding (IOleObject with in-place activation,
+// IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IPersistStreamInit for its
+// property state), connection points for IPropertyNotifySink and the event interface
+// {2D3A4C40-E711-11D0-94AB-0080C74C7E95}, IDispatch answering the player's properties by
+// dispatch id, IMediaPlayer (Play, Stop, Pause, Open, the last error) and IActiveMovie (the
+// filter graph of the open media).
+//
+// Open returns at once; the file is opened and indexed on a loading thread and the graph is
+// built on this thread when that is done; the open, ready and play states then change
+// through events posted to this thread. Events are fired from posted messages, never from
+// inside the call that caused them, except the standard mouse and key events, which are
+// fired while the window message that caused them is handled.
+//
+// Ownership: a COM object, alive while referenced. It holds its client site (released by
+// SetClientSite(nullptr) or destruction) and owns its windows and its media.
+// Thread: the user-interface thread that created it; every interface method must be called
+// there. The loading and command threads of the media never call into the object.
+#pragma once
+
+#include "platform/com/ComObject.h"
+#include "platform/com/ConnectionPointHelper.h"
+#include "platform/com/OleControls.h"
+#include "platform/mediaplayer/MediaPlayerInterfaces.h"
+#include "platform/mediaplayer/PlayerGraph.h"
+#include "platform/mediaplayer/PlayerProperties.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mediaplayer {
+
+// Class name of the window the control creates in its container.
+inline constexpr char kPlayerWindowClass[] = "QuellonMediaPlayer";
+// Height in pixels of the control bar shown while ShowControls (23) is on.
+inline constexpr int kControlBarHeight = 28;
+
+class MediaPlayerControl final
+    : public ComObject<IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IPersistStreamInit,
+                       IConnectionPointContainer, IMediaPlayer, IActiveMovie> {
+public:
+    // Throws std::bad_alloc, or std::runtime_error when its hidden notify window cannot be
+    // made (the class factory maps both to a status).
+    MediaPlayerControl();
+    ~MediaPlayerControl() override;
+
+    // --- IOleObject ----------------------------------------------------------------------
+    HRESULT SetClientSite(IOleClientSite* site) override;
+    HRESULT GetClientSite(IOleClientSite** site) override;
+    HRESULT SetHostNames(LPCOLESTR containerApp, LPCOLESTR containerObject) override;
+    HRESULT Close(DWORD saveOption) override;
+    HRESULT SetMoniker(DWORD which, IMoniker* moniker) override;
+    HRESULT GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+    HRESULT InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+    HRESULT GetClipboardData(DWORD reserved, IDataObject** data) override;
+    HRESULT DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
+                   LPCRECT position) override;
+    HRESULT EnumVerbs(IEnumOLEVERB** verbs) override;
+    HRESULT Update() override;
+    HRESULT IsUpToDate() override;
+    HRESULT GetUserClassID(CLSID* clsid) override;
+    HRESULT GetUserType(DWORD form, LPOLESTR* userType) override;
+    HRESULT SetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT GetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT Advise(IAdviseSink* sink, DWORD* connection) override;
+    HRESULT Unadvise(DWORD connection) override;
+    HRESULT EnumAdvise(IEnumSTATDATA** advises) override;
+    HRESULT GetMiscStatus(DWORD aspect, DWORD* status) override;
+    HRESULT SetColorScheme(LOGPALETTE* palette) override;
+
+    // --- IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject ---------------------------
+    HRESULT GetWindow(HWND* window) override;
+    HRESULT ContextSensitiveHelp(BOOL enterMode) override;
+    HRESULT InPlaceDeactivate() override;
+    HRESULT UIDeactivate() override;
+    HRESULT SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT ReactivateAndUndo() override;
+    HRESULT TranslateAccelerator(LPMSG message) override;
+    HRESULT OnFrameWindowActivate(BOOL activate) override;
+    HRESULT OnDocWindowActivate(BOOL activate) override;
+    HRESULT ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) override;
+    HRESULT EnableModeless(BOOL enable) override;
+
+    // --- IOleControl -----------------------------------------------------------------------
+    HRESULT GetControlInfo(CONTROLINFO* info) override;
+    HRESULT OnMnemonic(MSG* message) override;
+    HRESULT OnAmbientPropertyChange(DISPID property) override;
+    HRESULT FreezeEvents(BOOL freeze) override;
+
+    // --- IPersistStreamInit ----------------------------------------------------------------
+    HRESULT GetClassID(CLSID* clsid) override;
+    HRESULT IsDirty() override;
+    HRESULT Load(LPSTREAM stream) override;
+    HRESULT Save(LPSTREAM stream, BOOL clearDirty) override;
+    HRESULT GetSizeMax(ULARGE_INTEGER* size) override;
+    HRESULT InitNew() override;
+
+    // --- IConnectionPointContainer ---------------------------------------------------------
+    HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // --- IDispatch (shared by IMediaPlayer and IActiveMovie): the properties --------------
+    HRESULT GetTypeInfoCount(UINT* count) override;
+    HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** typeInfo) override;
+    HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID locale, DISPID* ids) override;
+    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* exception, UINT* argumentError) override;
+
+    // --- IMediaPlayer ----------------------------------------------------------------------
+    HRESULT get_ErrorDescription(BSTR* description) override;
+    HRESULT get_ErrorCode(LONG* code) override;
+    // Play while the media is open (or still opening: it then starts once open); from the
+    // end of the media it starts again at the beginning. E_UNEXPECTED with nothing open.
+    HRESULT Play() override;
+    // Stops playback, leaving the position where it is; S_OK also with nothing open.
+    HRESULT Stop() override;
+    // Pauses a playing media; S_OK without change when it does not play.
+    HRESULT Pause() override;
+    // Closes the current media and starts opening fileName (E_INVALIDARG for a null or
+    // empty name, which closes only). Returns at once.
+    HRESULT Open(BSTR fileName) override;
+
+    // --- IActiveMovie ----------------------------------------------------------------------
+    // S_OK with the graph's IUnknown, or S_FALSE and null while no media is open.
+    HRESULT get_FilterGraph(IUnknown** graph) override;
+
+    MEDIAPLAYER_UNUSED_SLOTS
+
+    // Window procedures (PlayerWindow.cpp), static entry points of the registered classes.
+    static LRESULT PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT FullScreenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT RendererHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    struct EventArgument {
+        VARTYPE vt;
+        LONG integer;
+        double real;
+    };
+    struct PendingEvent {
+        DISPID id;
+        std::vector<EventArgument> arguments;  // in declared order
+    };
+
+    // Properties (PlayerDispatch.cpp).
+    HRESULT GetProperty(DISPID id, VARIANT* result);
+    HRESULT PutProperty(DISPID id, const VARIANT& value, EXCEPINFO* exception);
+    void PropertyChanged(DISPID id);
+    double PositionInUnits() const;
+    double DurationInUnits() const;
+
+    // Media (PlayerMedia.cpp).
+    void CloseMedia();
+    void OnLoaded(WPARAM loadId);
+    void OnReady(WPARAM generation);
+    void OnGraphEvents();
+    void StartPlaying();
+    void SetOpenState(LONG state);
+    void SetPlayState(LONG state);
+    void SetReadyState(LONG state);
+    void ReportError(HRESULT code, const std::string& description);
+    void QueueEvent(DISPID id, std::vector<EventArgument> arguments = {});
+    void FireQueuedEvents();
+    void FireNow(DISPID id, std::vector<VARIANT>& arguments);
+
+    // Window (PlayerWindow.cpp).
+    void CreatePlayerWindow(HWND parent, const RECT& position);
+    void DestroyPlayerWindow();
+    void Layout();
+    RECT VideoRect(const RECT& area) const;
+    RECT ControlBarRect() const;
+    void PaintWindow();
+    void PaintControlBar(HDC dc, const RECT& bar);
+    void UpdateFullScreen();
+    void HookRenderer();
+    // Renderer hooks that still name us pass messages straight on from now on.
+    void ForgetRendererHooks();
+    bool HandleInput(HWND from, UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleControlBarMouse(UINT message, POINT point);
+    void SeekToTrackerPoint(int x);
+    void FireMouse(DISPID id, WPARAM keys, POINT point);
+    void FireKey(DISPID id, WPARAM key);
+    short ShiftState() const;
+
+    ConnectionPoints points_{CanonicalUnknown()};
+    ConnectionPoint& eventPoint_;
+    ConnectionPoint& propertyNotifyPoint_;
+
+    PlayerProperties properties_;
+    bool dirty_ = false;
+    bool initialised_ = false;
+
+    ComPtr<IOleClientSite> site_;
+    ComPtr<IOleInPlaceSite> inPlaceSite_;
+    bool uiActive_ = false;
+    SIZEL extent_{};
+    HWND window_ = nullptr;
+    HWND notifyWindow_ = nullptr;
+    HWND fullScreenWindow_ = nullptr;
+    HWND hookedRenderer_ = nullptr;
+
+    std::unique_ptr<PlayerGraph> graph_;
+    LONG openState_ = kOpenClosed;
+    LONG playState_ = kPlayClosed;
+    LONG readyState_ = kReadyComplete;
+    bool playWhenReady_ = false;
+    LONG playsDone_ = 0;
+    HRESULT errorCode_ = S_OK;
+    std::u16string errorDescription_;
+
+    std::vector<PendingEvent> pendingEvents_;
+    bool firePosted_ = false;
+    LONG freezeCount_ = 0;
+
+    bool trackerDragging_ = false;
+    bool doubleClicked_ = false;
+};
+
+}  // namespace mediaplayer

@@ -1,0 +1,34 @@
+// What the player tests ask of the control's filter graph, in a unit of its own: the graph
+// interfaces are declared by the DirectShow headers, which cannot share a unit with the OLE
+// headers the host brings in. Everything takes the graph as a plain IUnknown.
+#pragma once
+
+#include "platform/com/Unknown.h"
+
+#include <string>
+
+namespace playertest {
+
+inline constexpr int kVideoWidth = 176;
+inline constexpr int kVideoHeight = 144;
+
+// A video of `frames` pictures at 25 per second in which each picture shows its number as 12
+// black or white blocks (4 x 3, bit 0 top left); made once per run in a temporary folder.
+// `codec` holds the ffmpeg output options. "" (and a test failure) when ffmpeg fails.
+std::string NumberedVideo(const std::string& name, int frames, const std::string& codec = "-c:v mjpeg -q:v 3");
+std::string TestFolder();
+// Runs the ffmpeg command with the given arguments; true on success.
+bool RunFfmpeg(const std::string& arguments);
+
+// The number shown by the graph's renderer (IBasicVideo::GetCurrentImage), -1 when the
+// picture cannot be read or a block is unclear.
+int ShownFrameNumber(IUnknown* graph);
+// Whether the graph answers IGraphBuilder, IMediaControl, IMediaSeeking and IBasicVideo
+// with the video's size.
+bool GraphHasVideoInterfaces(IUnknown* graph);
+// Stops the graph, puts a sample grabber between the renderer and the filter feeding it,
+// runs it again and waits until the grabber has seen a sample; "" on success, else what
+// failed.
+std::string InsertSampleGrabber(IUnknown* graph);
+
+}  // namespace playertest
