@@ -12,15 +12,6 @@ PinBase::PinBase(FilterBase& filter, std::u16string name, PIN_DIRECTION directio
 {
 }
 
-HRESULT PinBase::QueryInterface(REFIID iid, void** object)
-{
-    if (object != nullptr && iid == IID_IMemInputPin && direction_ == PINDIR_OUTPUT) {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    return ComInterfaces::QueryInterface(iid, object);
-}
-
 ULONG PinBase::AddRef()
 {
     return filter_.AddRef();
@@ -289,36 +280,6 @@ HRESULT OutputPinBase::EndFlush()
     return E_UNEXPECTED;
 }
 
-HRESULT OutputPinBase::GetAllocator(IMemAllocator**)
-{
-    return E_NOINTERFACE;
-}
-
-HRESULT OutputPinBase::NotifyAllocator(IMemAllocator*, BOOL)
-{
-    return E_NOINTERFACE;
-}
-
-HRESULT OutputPinBase::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*)
-{
-    return E_NOINTERFACE;
-}
-
-HRESULT OutputPinBase::Receive(IMediaSample*)
-{
-    return E_NOINTERFACE;
-}
-
-HRESULT OutputPinBase::ReceiveMultiple(IMediaSample**, LONG, LONG*)
-{
-    return E_NOINTERFACE;
-}
-
-HRESULT OutputPinBase::ReceiveCanBlock()
-{
-    return E_NOINTERFACE;
-}
-
 HRESULT OutputPinBase::Deliver(IMediaSample* sample)
 {
     const ComPtr<IMemInputPin> receiver = Receiver();
@@ -339,6 +300,16 @@ HRESULT OutputPinBase::DeliverEndOfStream()
 
 InputPinBase::InputPinBase(FilterBase& filter, std::u16string name) : PinBase(filter, std::move(name), PINDIR_INPUT)
 {
+}
+
+HRESULT InputPinBase::QueryOtherInterface(REFIID iid, void** object)
+{
+    if (iid != IID_IMemInputPin)
+        return E_NOINTERFACE;
+    IMemInputPin* receiver = this;
+    receiver->AddRef();
+    *object = receiver;
+    return S_OK;
 }
 
 HRESULT InputPinBase::Connect(IPin* receivePin, const AM_MEDIA_TYPE*)

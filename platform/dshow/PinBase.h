@@ -19,10 +19,8 @@
 
 class FilterBase;
 
-class PinBase : public ComInterfaces<IPin, IMemInputPin> {
+class PinBase : public ComInterfaces<IPin> {
 public:
-    // Answers IMemInputPin only on input pins.
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     ULONG AddRef() override;
     ULONG Release() override;
 
@@ -83,14 +81,6 @@ public:
     HRESULT BeginFlush() override;
     HRESULT EndFlush() override;
 
-    // IMemInputPin is not answered by output pins; these only satisfy the shared vtable.
-    HRESULT GetAllocator(IMemAllocator** allocator) override;
-    HRESULT NotifyAllocator(IMemAllocator* allocator, BOOL readOnly) override;
-    HRESULT GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
-    HRESULT Receive(IMediaSample* sample) override;
-    HRESULT ReceiveMultiple(IMediaSample** samples, LONG count, LONG* processed) override;
-    HRESULT ReceiveCanBlock() override;
-
     // Sends a sample to the connected pin: its Receive result, VFW_E_NOT_CONNECTED otherwise.
     HRESULT Deliver(IMediaSample* sample);
     HRESULT DeliverEndOfStream();
@@ -102,9 +92,14 @@ private:
     HRESULT TryConnection(IPin* receivePin, IMemInputPin* receiver, const AM_MEDIA_TYPE& type);
 };
 
-// A pin that receives: accepts connections, checks state before samples reach OnReceive.
-class InputPinBase : public PinBase {
+// A pin that receives: accepts connections, and samples through IMemInputPin, checking the
+// connection and the filter's state before they reach OnReceive.
+class InputPinBase : public PinBase, public IMemInputPin {
 public:
+    HRESULT QueryInterface(REFIID iid, void** object) override { return PinBase::QueryInterface(iid, object); }
+    ULONG AddRef() override { return PinBase::AddRef(); }
+    ULONG Release() override { return PinBase::Release(); }
+
     HRESULT Connect(IPin* receivePin, const AM_MEDIA_TYPE* mediaType) override;
     HRESULT ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mediaType) override;
     HRESULT EndOfStream() override;
@@ -126,4 +121,5 @@ protected:
     virtual HRESULT OnEndOfStream() { return S_OK; }
     // S_OK when OnReceive may wait for something (a user callback), S_FALSE otherwise.
     virtual HRESULT CanBlock() { return S_FALSE; }
+    HRESULT QueryOtherInterface(REFIID iid, void** object) override;
 };
