@@ -349,8 +349,14 @@ void MediaPlayerControl::FireMouse(DISPID id, WPARAM keys, POINT point)
         VariantInit(&v);
     arguments[0].vt = VT_I2;
     arguments[0].iVal = buttons;
+    // Shift and Ctrl as the message says; Alt is not part of a mouse message.
+    short shift = static_cast<short>(ShiftState() & 4);
+    if ((keys & MK_SHIFT) != 0)
+        shift |= 1;
+    if ((keys & MK_CONTROL) != 0)
+        shift |= 2;
     arguments[1].vt = VT_I2;
-    arguments[1].iVal = ShiftState();
+    arguments[1].iVal = shift;
     arguments[2].vt = VT_I4;
     arguments[2].lVal = point.x;
     arguments[3].vt = VT_I4;

@@ -198,3 +198,16 @@ std::string InsertSampleGrabber(IUnknown* graph)
 }
 
 }  // namespace playertest
+
+namespace playertest {
+
+double GraphRate(IUnknown* graph)
+{
+    ComPtr<IMediaSeeking> seeking;
+    double rate = 0;
+    if (graph == nullptr || ComQuery(graph, seeking) != S_OK || seeking->GetRate(&rate) != S_OK)
+        return 0;
+    return rate;
+}
+
+}  // namespace playertest

@@ -32,3 +32,8 @@ bool GraphHasVideoInterfaces(IUnknown* graph);
 std::string InsertSampleGrabber(IUnknown* graph);
 
 }  // namespace playertest
+
+namespace playertest {
+// The graph's playback rate (IMediaSeeking::GetRate), 0 when it cannot be read.
+double GraphRate(IUnknown* graph);
+}  // namespace playertest
