@@ -385,12 +385,7 @@ bool MediaPlayerControl::HandleInput(HWND from, UINT message, WPARAM wParam, LPA
         return false;
     ComPtr<IUnknown> self = ComPtr<IUnknown>::AddRefFrom(CanonicalUnknown());  // a handler may let us go
     if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) {
-        if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_F1) && window_ != nullptr) {
-            HELPINFO help;
-            help.hItemHandle = window_;
-            GetCursorPos(&help.MousePos);
-            SendMessageA(window_, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-        }
+        // F1 goes on to the default handling, which sends WM_HELP up from the window it hit.
         if (properties_.Bool(kDispSendKeyboardEvents))
             FireKey(message == WM_KEYDOWN ? DISPID_KEYDOWN : message == WM_KEYUP ? DISPID_KEYUP : DISPID_KEYPRESS,
                     wParam);

@@ -1,0 +1,195 @@
+// Mouse and key input on the control's windows reaching the host as standard events, the
+// help key, the dispatch errors a container sees, and the fixed vtable slots.
+#include "tests/platform/mediaplayer/GraphProbe.h"
+#include "tests/platform/mediaplayer/PlayerTestSupport.h"
+
+#include "platform/mediaplayer/MediaPlayerControl.h"
+#include "platform/user/WinUser.h"
+
+using namespace mediaplayer;
+
+namespace playertest {
+namespace {
+
+HWND RendererOf(HWND parent)
+{
+    HWND found = nullptr;
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM param) -> BOOL {
+            char name[101] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (std::string(name).find("Renderer") == std::string::npos)
+                return TRUE;
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(PlayerTest, MouseEventsReachTheHostOnlyWhenSwitchedOn)
+{
+    const HWND window = movie_->Handle();
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
+    EXPECT_TRUE(log_.Starting("mouse").empty());
+
+    movie_->SetWordBoolProp(kDispSendMouseClickEvents, true);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(10, 20));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(11, 21));
+    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON, MAKELPARAM(3, 4));
+    const std::vector<std::string> expected = {"mousedown left shift +left 10,20", "mouseup left +left 11,21",
+                                               "mousedown left +left +right 3,4"};
+    EXPECT_EQ(expected, log_.Starting("mouse"));
+}
+
+TEST_F(PlayerTest, MouseInputOnTheVideoIsReportedInTheControlsCoordinates)
+{
+    movie_->SetWordBoolProp(kDispAutoStart, false);
+    movie_->SetWordBoolProp(kDispSendMouseClickEvents, true);
+    OpenAndWait(NumberedVideo("open.avi", 50));
+    const HWND renderer = RendererOf(movie_->Handle());
+    ASSERT_NE(nullptr, renderer);
+    log_.entries.clear();
+    SendMessageA(renderer, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+    // The 176 x 144 video sits centred in the 352 x 288 area above the control bar.
+    ASSERT_EQ(1u, log_.entries.size());
+    EXPECT_EQ("mousedown left +left 93,78", log_.entries[0]);
+    // F1 on the video goes up to the control's window and reaches the host as help.
+    SendMessageA(renderer, WM_KEYDOWN, VK_F1, 0);
+    EXPECT_TRUE(log_.Has("help"));
+}
+
+TEST_F(PlayerTest, KeysFireKeyEventsAndF1AsksTheHostForHelp)
+{
+    const HWND window = movie_->Handle();
+    SendMessageA(window, WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(log_.entries.empty());
+    movie_->SetWordBoolProp(kDispSendKeyboardEvents, true);
+    SendMessageA(window, WM_KEYDOWN, 'A', 0);
+    SendMessageA(window, WM_KEYDOWN, VK_F1, 0);
+    const std::vector<std::string> expected = {"keydown 65", "keydown 112", "help"};
+    EXPECT_EQ(expected, log_.entries);
+}
+
+TEST_F(PlayerTest, ADisabledControlFiresNoInputEvents)
+{
+    movie_->SetWordBoolProp(kDispSendMouseClickEvents, true);
+    movie_->SetWordBoolProp(kDispEnabled, false);
+    SendMessageA(movie_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    EXPECT_TRUE(log_.entries.empty());
+    EXPECT_FALSE(movie_->GetWordBoolProp(kDispEnabled));
+}
+
+TEST_F(PlayerTest, TheControlBarPlaysAndPausesWithoutFiringMouseEvents)
+{
+    movie_->SetWordBoolProp(kDispAutoStart, false);
+    movie_->SetWordBoolProp(kDispSendMouseClickEvents, true);
+    OpenAndWait(NumberedVideo("open.avi", 50));
+    RECT client{};
+    GetClientRect(movie_->Handle(), &client);
+    const LPARAM button = MAKELPARAM(10, client.bottom - kControlBarHeight / 2);
+    SendMessageA(movie_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, button);
+    EXPECT_EQ(kPlayPlaying, Int(kDispPlayState));
+    SendMessageA(movie_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, button);
+    EXPECT_EQ(kPlayPaused, Int(kDispPlayState));
+    // A click at the far end of the tracker seeks to the end.
+    movie_->SetIntegerProp(kDispDisplayMode, 1);
+    SendMessageA(movie_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 1, client.bottom - 5));
+    SendMessageA(movie_->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(client.right - 1, client.bottom - 5));
+    ASSERT_TRUE(WaitUntil([&] { return Double(kDispCurrentPosition) == 49; }));
+    EXPECT_TRUE(log_.Starting("mouse").empty());
+}
+
+// Invoke as a container calls it, returning the status.
+HRESULT Put(IDispatch* control, DISPID id, VARIANT value, EXCEPINFO* exception = nullptr)
+{
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &named, 1, 1};
+    return control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, exception, nullptr);
+}
+
+TEST_F(PlayerTest, DispatchErrorsAreThoseOfAnAutomationObject)
+{
+    ComPtr<IDispatch> control = movie_->DefaultDispatch();
+    ScopedVariant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              control->Invoke(4242, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.Get(), nullptr, nullptr));
+    EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
+              control->Invoke(kDispRate, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, result.Get(), nullptr, nullptr));
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_I4;
+    argument.lVal = 1;
+    DISPPARAMS one{&argument, nullptr, 1, 0};
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT,
+              control->Invoke(kDispRate, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, result.Get(), nullptr, nullptr));
+    EXPECT_EQ(DISP_E_PARAMNOTOPTIONAL,
+              control->Invoke(kDispRate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &one, nullptr, nullptr, nullptr));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Put(control.Get(), kDispOpenState, argument));
+
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(u"fast");
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, Put(control.Get(), kDispRate, text));
+    VariantClear(&text);
+
+    argument.lVal = 9;
+    EXCEPINFO exception{};
+    EXPECT_EQ(DISP_E_EXCEPTION, Put(control.Get(), kDispDisplaySize, argument, &exception));
+    EXPECT_EQ(E_INVALIDARG, exception.scode);
+    EXPECT_NE(std::string::npos, BstrToUtf8(exception.bstrDescription).find("from 0 to 4"));
+    ClearExcepInfo(&exception);
+    EXPECT_EQ(kSizeDefault, Int(kDispDisplaySize));
+    // Compatible types are converted, as the program relies on.
+    VARIANT boolean;
+    VariantInit(&boolean);
+    boolean.vt = VT_BOOL;
+    boolean.boolVal = VARIANT_FALSE;
+    argument.vt = VT_R8;
+    argument.dblVal = 1.0;
+    EXPECT_EQ(S_OK, Put(control.Get(), kDispDisplayMode, argument));
+    EXPECT_EQ(1, Int(kDispDisplayMode));
+    EXPECT_EQ(S_OK, Put(control.Get(), kDispDisplayMode, boolean));
+    EXPECT_EQ(0, Int(kDispDisplayMode));
+    boolean.boolVal = VARIANT_TRUE;  // -1 is no display mode
+    EXPECT_EQ(E_INVALIDARG, Put(control.Get(), kDispDisplayMode, boolean));
+}
+
+TEST_F(PlayerTest, TheCallersSlotsOfIMediaPlayerAndIActiveMovieAreWhereTheyExpectThem)
+{
+    void* player = player_.Get();
+    void** table = *reinterpret_cast<void***>(player);
+    using Method = HRESULT (*)(void*);
+    using GetLong = HRESULT (*)(void*, LONG*);
+    using GetText = HRESULT (*)(void*, BSTR*);
+    using TakeText = HRESULT (*)(void*, BSTR);
+    EXPECT_EQ(E_UNEXPECTED, reinterpret_cast<Method>(table[163])(player));  // Play with nothing open
+    EXPECT_EQ(S_OK, reinterpret_cast<Method>(table[164])(player));          // Stop
+    EXPECT_EQ(S_OK, reinterpret_cast<Method>(table[165])(player));          // Pause
+    EXPECT_EQ(E_INVALIDARG, reinterpret_cast<TakeText>(table[175])(player, nullptr));
+    UniqueBstr missing(TestFolder() + "/absent.avi");
+    EXPECT_EQ(S_OK, reinterpret_cast<TakeText>(table[175])(player, missing.Get()));
+    ASSERT_TRUE(WaitUntil([&] { return log_.Has("error"); }));
+    LONG code = 0;
+    EXPECT_EQ(S_OK, reinterpret_cast<GetLong>(table[86])(player, &code));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), code);
+    BSTR text = nullptr;
+    EXPECT_EQ(S_OK, reinterpret_cast<GetText>(table[85])(player, &text));
+    EXPECT_NE(std::string::npos, BstrToUtf8(text).find("absent.avi"));
+    SysFreeString(text);
+
+    ComPtr<IActiveMovie> movie;
+    ASSERT_EQ(S_OK, ComQuery(player_.Get(), movie));
+    void* raw = movie.Get();
+    using GetUnknown = HRESULT (*)(void*, IUnknown**);
+    IUnknown* graph = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(S_FALSE, reinterpret_cast<GetUnknown>((*reinterpret_cast<void***>(raw))[62])(raw, &graph));
+    EXPECT_EQ(nullptr, graph);
+}
+
+}  // namespace
+}  // namespace playertest
