@@ -48,6 +48,7 @@ struct PlayerGraph::Session {
     std::thread thread;
     mutable std::mutex lock;
     std::condition_variable wake;
+    std::condition_variable idle;
     std::deque<Command> queue;
     bool quit = false;
     bool busy = false;
@@ -88,7 +89,15 @@ struct PlayerGraph::Session {
             Execute(command);
             std::lock_guard guard(lock);
             busy = false;
+            if (queue.empty())
+                idle.notify_all();
         }
+    }
+
+    void WaitIdle()
+    {
+        std::unique_lock guard(lock);
+        idle.wait(guard, [&] { return quit || (queue.empty() && !busy); });
     }
 
     void Execute(const Command& command)
@@ -416,6 +425,8 @@ HRESULT PlayerGraph::GetGraph(IUnknown** graph) const
     *graph = nullptr;
     if (!session_)
         return S_FALSE;
+    // Whoever takes the graph drives it from this thread: our commands finish first.
+    session_->WaitIdle();
     return session_->graph->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(graph));
 }
 

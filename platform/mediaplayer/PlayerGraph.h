@@ -93,7 +93,11 @@ public:
     // Why the stream failed, from the graph.
     std::string LastErrorText() const;
 
-    // The graph's IUnknown (a new reference), or null when nothing is open.
+    // The graph's IUnknown (a new reference), or null when nothing is open. Waits until the
+    // command thread has carried out what is queued, so that the caller finds the graph in
+    // the state last asked for (a seek of long decoding can take a few hundred milliseconds).
+    // A caller that changes the graph's state or connections should do so while the media
+    // is paused or stopped, as commands given to the control later run on the command thread.
     HRESULT GetGraph(IUnknown** graph) const;
     HWND RendererWindow() const;
     // Moves the renderer window into `owner` (without recreating it, so its handle stays the
