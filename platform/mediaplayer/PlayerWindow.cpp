@@ -464,6 +464,12 @@ LRESULT MediaPlayerControl::PlayerWindowProc(HWND window, UINT message, WPARAM w
         case WM_PAINT:
             self->PaintWindow();
             return 0;
+        case WM_NCDESTROY:
+            // Destroyed with its parent, without a Close first: forget it, so nothing is
+            // placed in or sent to a dead window.
+            self->window_ = nullptr;
+            self->trackerDragging_ = false;
+            break;
         case WM_TIMER:
             if (wParam == kTrackerTimer) {
                 const RECT bar = self->ControlBarRect();
