@@ -11,11 +11,6 @@
 using REFERENCE_TIME = LONGLONG;
 inline constexpr REFERENCE_TIME kUnitsPerSecond = 10'000'000;
 
-// Returned by enumerator-style hooks when the index is past the end.
-constexpr HRESULT VFW_S_NO_MORE_ITEMS = MakeHResult(0x00040103u);
-// IBasicVideo of a true-colour stream.
-constexpr HRESULT VFW_E_NO_PALETTE_AVAILABLE = MakeHResult(0x8004021Eu);
-
 // --- media types ----------------------------------------------------------------------------
 
 struct AM_MEDIA_TYPE {
