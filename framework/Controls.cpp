@@ -579,11 +579,6 @@ void TControl::Loaded()
     RequestAlign();
 }
 
-void TControl::Notification(TComponent* component, TOperation operation)
-{
-    TComponent::Notification(component, operation);
-}
-
 void TControl::SetControlStateFlag(TControlStateItem item, bool on)
 {
     if (on)

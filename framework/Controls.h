@@ -273,7 +273,6 @@ protected:
     // area of its parent.
     virtual void BoundsChanged(const TRect& oldBounds);
     void Loaded() override;
-    void Notification(TComponent* component, TOperation operation) override;
 
     void SetControlStateFlag(TControlStateItem item, bool on);
     // Asks the parent to lay out its aligned children again.
