@@ -23,7 +23,7 @@ TEST_F(AxHostTest, CreationAsksMiscStatusSetsSiteAsToldAndTakesTheControlsSize)
         {OLEMISC_SETCLIENTSITEFIRST, crSetClientSiteFirst | crDeferClientSite, {"GetMiscStatus", "GetExtent"}},
     };
     for (const Case& c : cases) {
-        TControlInfo info = MakeTestInfo(0, c.reserved);
+        TControlInfo& info = Info(0, c.reserved);
         Script().miscStatus = c.misc;
         TTestHost* host = NewHost(info, false);
         EXPECT_EQ(TakeCalls(), c.expected) << "misc " << c.misc << " reserved " << c.reserved;
@@ -39,7 +39,7 @@ TEST_F(AxHostTest, CreationAsksMiscStatusSetsSiteAsToldAndTakesTheControlsSize)
 
 TEST_F(AxHostTest, CreationStylesFollowTheMiscStatus)
 {
-    TControlInfo info = MakeTestInfo(0);
+    TControlInfo& info = Info(0);
     Script().miscStatus = OLEMISC_ACTSLIKELABEL | OLEMISC_SIMPLEFRAME;
     TTestHost* label = NewHost(info);
     EXPECT_FALSE(label->TabStop());
@@ -64,7 +64,7 @@ TEST_F(AxHostTest, AFailedCreationStepRaisesItsStatusAndNoHostRemains)
     const Case cases[] = {{"GetMiscStatus", 0}, {"SetClientSite", OLEMISC_SETCLIENTSITEFIRST}, {"GetExtent", 0}};
     for (const Case& c : cases) {
         ResetScript();
-        TControlInfo info = MakeTestInfo(0);
+        TControlInfo& info = Info(0);
         Script().miscStatus = c.misc;
         Script().failures[c.step] = E_ACCESSDENIED;
         const int components = form_->ComponentCount();
@@ -79,7 +79,7 @@ TEST_F(AxHostTest, AFailedCreationStepRaisesItsStatusAndNoHostRemains)
         EXPECT_EQ(Script().instance, nullptr) << c.step << ": the control object was kept";
     }
 
-    TControlInfo unknown = MakeTestInfo(0);
+    TControlInfo& unknown = Info(0);
     unknown.ClassID = DIID_TestControlEvents;
     try {
         NewHost(unknown);
@@ -91,7 +91,7 @@ TEST_F(AxHostTest, AFailedCreationStepRaisesItsStatusAndNoHostRemains)
 
 TEST_F(AxHostTest, EnsureControlConnectsOnceInOrder)
 {
-    TControlInfo info = MakeTestInfo(cfBackColor | cfEnabled | cfFont | cfForeColor);
+    TControlInfo& info = Info(cfBackColor | cfEnabled | cfFont | cfForeColor);
     TTestHost* host = NewHost(info);
     ScopedVariant color, enabled;
     InitVariantFromInt32(0x123456, color.Get());

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -61,10 +62,13 @@ protected:
 
     // A host on the form (or without parent), created under the given description.
     TTestHost* NewHost(TControlInfo& info, bool onForm = true);
+    // A description that lives as long as the test's hosts (the form goes in TearDown).
+    TControlInfo& Info(DWORD flags, DWORD reserved = 0) { return infos_.emplace_back(MakeTestInfo(flags, reserved)); }
     // Starts recording afresh.
     void ClearCalls() { Script().calls.clear(); }
     std::vector<std::string> TakeCalls() { return Script().TakeCalls(); }
 
     TForm* form_ = nullptr;
     ErrorRecorder errors_;
+    std::deque<TControlInfo> infos_;
 };

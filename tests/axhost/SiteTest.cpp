@@ -224,7 +224,7 @@ TEST_F(AxHostTest, FontAmbientIsTheParentsOnlyWhenTheHostTakesIt)
 
 TEST_F(AxHostTest, ColourChangesTravelBothWaysWithoutEchoing)
 {
-    TControlInfo info = MakeTestInfo(cfBackColor | cfEnabled);
+    TControlInfo& info = Info(cfBackColor | cfEnabled);
     TTestHost* host = NewHost(info);
     ScopedVariant colour, enabled;
     InitVariantFromInt32(0x111111, colour.Get());
@@ -256,7 +256,7 @@ TEST_F(AxHostTest, ColourChangesTravelBothWaysWithoutEchoing)
 
 TEST_F(AxHostTest, RenamingTellsTheControlAndFollowsItsCaption)
 {
-    TControlInfo info = MakeTestInfo(cfCaption | cfText);
+    TControlInfo& info = Info(cfCaption | cfText);
     TTestHost* host = NewHost(info);
     host->SetName("Host1");
     host->SetWideStringProp(DISPID_CAPTION, u"Host1");
