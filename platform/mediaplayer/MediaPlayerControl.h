@@ -15,6 +15,18 @@
 // inside the call that caused them, except the standard mouse and key events, which are
 // fired while the window message that caused them is handled.
 //
+// States: open state 0 closed, 5 opening, 6 open; ready state 4 when nothing is loading (also
+// before the first Open), 1 while a file loads; play state 6 while nothing is open, then 0
+// stopped, 1 paused, 2 playing. Its own auto-start (1016, on by default) plays a file as
+// soon as it is open. The end of the stream fires 3002 and stops at the end (or back at the
+// start with AutoRewind); Play from the end starts again at the beginning.
+//
+// A file without pictures (audio only) does not open: this platform has no sound output,
+// so the graph has nothing to render it with, and the control reports what a real player
+// reports for a file it cannot render: the error event with VFW_E_UNSUPPORTED_STREAM and a
+// description naming the file, and the open state back at 0. Opening it silently with its
+// length would show a player "playing" nothing.
+//
 // Ownership: a COM object, alive while referenced. It holds its client site (released by
 // SetClientSite(nullptr) or destruction) and owns its windows and its media.
 // Thread: the user-interface thread that created it; every interface method must be called

@@ -112,6 +112,11 @@ HRESULT Put(IDispatch* control, DISPID id, VARIANT value, EXCEPINFO* exception =
 
 TEST_F(PlayerTest, DispatchErrorsAreThoseOfAnAutomationObject)
 {
+    // What the program writes right after creating the control, before anything is open.
+    for (DISPID id : {kDispAutoSize, kDispCurrentPosition, kDispWindowlessVideo, kDispVideoBorder3D})
+        EXPECT_NO_THROW(movie_->SetWordBoolProp(id, false)) << id;
+    EXPECT_EQ(0.0, Double(kDispCurrentPosition));
+
     ComPtr<IDispatch> control = movie_->DefaultDispatch();
     ScopedVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
