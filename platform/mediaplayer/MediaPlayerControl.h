@@ -171,6 +171,8 @@ private:
     void OnLoaded(WPARAM loadId);
     void OnReady(WPARAM generation);
     void OnGraphEvents();
+    void OnEndOfStream();
+    void RecheckEndOfStream();
     void StartPlaying();
     void SetOpenState(LONG state);
     void SetPlayState(LONG state);
@@ -221,6 +223,7 @@ private:
     LONG playState_ = kPlayClosed;
     LONG readyState_ = kReadyComplete;
     bool playWhenReady_ = false;
+    bool endOfStreamToCheck_ = false;
     LONG playsDone_ = 0;
     HRESULT errorCode_ = S_OK;
     std::u16string errorDescription_;

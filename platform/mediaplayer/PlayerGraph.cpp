@@ -333,6 +333,30 @@ void PlayerGraph::SetRate(double rate)
     session_->Queue(command);
 }
 
+bool PlayerGraph::Idle() const
+{
+    if (!session_)
+        return true;
+    std::lock_guard guard(session_->lock);
+    return session_->queue.empty() && !session_->busy;
+}
+
+bool PlayerGraph::EndOfStreamStands() const
+{
+    if (!session_)
+        return false;
+    {
+        std::lock_guard guard(session_->lock);
+        if (!session_->queue.empty() || session_->busy || !session_->running)
+            return false;
+    }
+    LONGLONG units = 0;
+    LONGLONG stop = 0;
+    if (session_->seeking->GetCurrentPosition(&units) != S_OK || session_->seeking->GetStopPosition(&stop) != S_OK)
+        return false;
+    return units >= stop;
+}
+
 void PlayerGraph::MarkEnded()
 {
     if (!session_)

@@ -79,6 +79,12 @@ public:
     void SeekFrame(LONGLONG frame);
     void SeekSeconds(double seconds);
     void SetRate(double rate);
+    // Whether an end of stream reported by the graph still stands: no command is queued or
+    // running (each of them restarts or stops the stream, so a report from before it is
+    // stale) and the source really is at its end.
+    bool EndOfStreamStands() const;
+    // No command queued or running.
+    bool Idle() const;
     // Records that the stream has ended: the position then reads as the end of the media.
     void MarkEnded();
     bool Ended() const;

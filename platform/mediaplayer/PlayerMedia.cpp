@@ -9,6 +9,7 @@ namespace mediaplayer {
 namespace {
 
 constexpr UINT kMessageFireEvents = WM_APP + 0x313;
+constexpr UINT_PTR kEndOfStreamTimer = 2;
 
 }  // namespace
 
@@ -87,18 +88,14 @@ void MediaPlayerControl::OnGraphEvents()
         if (openState_ != kOpenOpen)
             return;
         if (event.code == EC_COMPLETE && playState_ == kPlayPlaying) {
-            graph_->MarkEnded();
-            ++playsDone_;
-            const LONG playCount = properties_.Int(kDispPlayCount);
-            if (playCount == 0 || playsDone_ < playCount) {
-                StartPlaying();  // another round: the stream goes on without a stop
-                continue;
+            if (graph_->EndOfStreamStands()) {
+                OnEndOfStream();
+            } else if (!graph_->Idle()) {
+                // Reported while a command is still running: whether it stands is known
+                // once the command is done.
+                endOfStreamToCheck_ = true;
+                SetTimer(notifyWindow_, kEndOfStreamTimer, 20, nullptr);
             }
-            graph_->Pause();
-            QueueEvent(kEventEndOfStream, {EventArgument{VT_I4, 0, 0}});
-            SetPlayState(kPlayStopped);
-            if (properties_.Bool(kDispAutoRewind))
-                graph_->SeekFrame(0);
         } else if (event.code == EC_ERRORABORT) {
             graph_->Pause();
             const std::string text = graph_->LastErrorText();
@@ -108,6 +105,36 @@ void MediaPlayerControl::OnGraphEvents()
     }
     if (window_ != nullptr)
         InvalidateRect(window_, nullptr, FALSE);
+}
+
+void MediaPlayerControl::RecheckEndOfStream()
+{
+    if (!endOfStreamToCheck_ || openState_ != kOpenOpen || playState_ != kPlayPlaying) {
+        endOfStreamToCheck_ = false;
+    } else if (graph_->EndOfStreamStands()) {
+        endOfStreamToCheck_ = false;
+        OnEndOfStream();
+    } else if (graph_->Idle()) {
+        endOfStreamToCheck_ = false;  // the command restarted the stream: a new report will come
+    }
+    if (!endOfStreamToCheck_)
+        KillTimer(notifyWindow_, kEndOfStreamTimer);
+}
+
+void MediaPlayerControl::OnEndOfStream()
+{
+    graph_->MarkEnded();
+    ++playsDone_;
+    const LONG playCount = properties_.Int(kDispPlayCount);
+    if (playCount == 0 || playsDone_ < playCount) {
+        StartPlaying();  // another round: the stream goes on without a stop
+        return;
+    }
+    graph_->Pause();
+    QueueEvent(kEventEndOfStream, {EventArgument{VT_I4, 0, 0}});
+    SetPlayState(kPlayStopped);
+    if (properties_.Bool(kDispAutoRewind))
+        graph_->SeekFrame(0);
 }
 
 void MediaPlayerControl::SetOpenState(LONG state)
@@ -205,6 +232,12 @@ LRESULT MediaPlayerControl::NotifyWindowProc(HWND window, UINT message, WPARAM w
         case kMessageFireEvents:
             self->FireQueuedEvents();
             return 0;
+        case WM_TIMER:
+            if (wParam == kEndOfStreamTimer) {
+                self->RecheckEndOfStream();
+                return 0;
+            }
+            break;
         default:
             break;
         }

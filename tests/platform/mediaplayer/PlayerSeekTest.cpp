@@ -130,6 +130,18 @@ TEST_F(PlayerSeekTest, TheEndOfTheStreamStopsAtTheEndAndPlayStartsOver)
     EXPECT_EQ(15.0, Double(kDispCurrentPosition));
 }
 
+TEST_F(PlayerSeekTest, AVideoOfOneFrameEndsAtOnceEveryTimeItIsPlayed)
+{
+    OpenAndWait(NumberedVideo("single.avi", 1));
+    ASSERT_TRUE(WaitUntil([&] { return log_.Has("play 2>0"); }));
+    for (int round = 0; round < 5; ++round) {
+        log_.entries.clear();
+        ASSERT_EQ(S_OK, Player()->Play());
+        ASSERT_TRUE(WaitUntil([&] { return log_.Has("play 2>0"); })) << round;
+        EXPECT_EQ(0, ShownFrame());
+    }
+}
+
 TEST_F(PlayerSeekTest, AutoRewindReturnsToTheFirstFrameAtTheEnd)
 {
     movie_->SetWordBoolProp(kDispAutoRewind, true);
