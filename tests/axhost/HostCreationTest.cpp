@@ -316,3 +316,18 @@ TEST_F(AxHostTest, ActivationWithoutInPlaceObjectOrWindowRaises)
     }
     EXPECT_FALSE(host->HandleAllocated());
 }
+
+TEST_F(AxHostTest, ASaveFailureStopsWritingExceptWhileDesigning)
+{
+    TTestHost* host = NewHost(TTestHost::BasicInfo());
+    Script().failures["Save"] = STG_E_MEDIUMFULL;
+    try {
+        (void)host->ControlData();
+        ADD_FAILURE() << "the failed save was not raised";
+    } catch (const EOleSysError& error) {
+        EXPECT_EQ(error.ErrorCode(), STG_E_MEDIUMFULL);
+    }
+    EXPECT_EQ(host->SavedState(), nullptr);
+    host->SetDesigning(true);
+    EXPECT_TRUE(host->ControlData().empty());
+}
