@@ -106,7 +106,7 @@ TConversionHarness::~TConversionHarness()
 {
     // The conversion refers to the controls: it goes first.
     conversion.reset();
-    delete form;
+    form->Free();
 }
 
 void TConversionHarness::OpenVideo()
