@@ -1,14 +1,16 @@
 // Program entry. Until the main window exists this opens an empty window with the
 // program's title, so that start-up and the build can be checked on a real display.
-#include <QApplication>
-#include <QWidget>
+#include "framework/Application.h"
+#include "framework/Forms.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Quellon v0.3 by Dresko");
-    window.resize(640, 480);
-    window.show();
-    return app.exec();
+    Application->Initialize(argc, argv);
+    Application->SetTitle("Quellon");
+    TForm* form = nullptr;
+    Application->CreateForm(form);
+    form->SetCaption("Quellon v0.3 by Dresko");
+    form->SetBounds(143, 98, 514, 390);
+    Application->Run();
+    return 0;
 }

@@ -4,6 +4,7 @@
 #include "framework/Controls.h"
 #include "framework/Forms.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -121,4 +122,11 @@ void TApplication::Notification(TComponent* component, TOperation operation)
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == mainForm_)
         mainForm_ = nullptr;
+}
+
+void TApplication::Initialize(int& argc, char** argv)
+{
+    // Lives until the process ends: windows and timers may still be torn down at exit.
+    if (QCoreApplication::instance() == nullptr)
+        new QApplication(argc, argv);
 }
