@@ -28,6 +28,28 @@ HWND RendererOf(HWND parent)
     return found;
 }
 
+TEST_F(PlayerTest, TheControlsWindowIsMadeInTheHostsParentAtTheHostsBounds)
+{
+    const HWND window = movie_->Handle();
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    EXPECT_STREQ(kPlayerWindowClass, name);
+    EXPECT_EQ(form_->Handle(), GetParent(window));
+    RECT rect{};
+    GetClientRect(window, &rect);
+    EXPECT_EQ(352, rect.right);
+    EXPECT_EQ(316, rect.bottom);
+    movie_->SetBounds(10, 12, 200, 150);
+    GetClientRect(window, &rect);
+    EXPECT_EQ(200, rect.right);
+    EXPECT_EQ(150, rect.bottom);
+    // Freeing the host closes the control, which takes its window with it.
+    movie_->Free();
+    movie_ = nullptr;
+    player_.Reset();
+    EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(PlayerTest, MouseEventsReachTheHostOnlyWhenSwitchedOn)
 {
     const HWND window = movie_->Handle();
