@@ -3,8 +3,8 @@
 // IMediaPlayer interface, and the help request of its window. Also the unit's start and end
 // (COM and OLE for the user-interface thread) and the check that the player is installed.
 //
-// Any registered class that answers the player's dispatch ids, event interface and
-// IMediaPlayer can be hosted: the host relies on nothing else of it.
+// Any registered class that answers the player's dispatch ids and event interface can be
+// hosted; the player interface is asked for only when a caller wants it.
 //
 // Ownership: owned by its owner component (TActiveMovie); the player interface is a counted
 // reference released with the host. Thread: the user-interface thread.
@@ -12,19 +12,17 @@
 
 #include "axhost/OleControl.h"
 #include "platform/com/Dispatch.h"
+#include "platform/mediaplayer/MediaPlayerInterfaces.h"
 
 #include <array>
 #include <string>
 
-DEFINE_GUID(CLSID_MediaPlayer, 0x22D6F312, 0xB0F6, 0x11D0, 0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95);
-DEFINE_GUID(DIID_MediaPlayerEvents, 0x2D3A4C40, 0xE711, 0x11D0, 0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95);
-DEFINE_GUID(IID_IMediaPlayer, 0x22D6F311, 0xB0F6, 0x11D0, 0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95);
-
-// The player's own interface is dual and far larger than what the program calls; the program
-// reaches only the slots it names (Play, Stop, Pause, Open, the last error), so only the
-// IDispatch part is declared here and the player module gives the full table.
-struct IMediaPlayer : IDispatch {};
-COM_INTERFACE_TRAITS(IMediaPlayer, IDispatch, IID_IMediaPlayer);
+// The player's identifiers and its interface table (Play, Stop, Pause, Open and the last
+// error at their table slots), as the player module declares them.
+using mediaplayer::CLSID_MediaPlayer;
+using mediaplayer::DIID_MediaPlayerEvents;
+using mediaplayer::IID_IMediaPlayer;
+using IMediaPlayer = mediaplayer::IMediaPlayer;
 
 using TDerivedMovie_DVDNotify = TEvent<void(TObject* Sender, int EventCode, int EventParam1, int EventParam2)>;
 using TDerivedMovie_EndOfStream = TEvent<void(TObject* Sender, int Result)>;

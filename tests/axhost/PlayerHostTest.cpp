@@ -32,7 +32,13 @@ TEST(PlayerHost, TheProgramsPlayerIsHostedAndClosedWithItsHost)
     EXPECT_EQ(player->InPlaceObject()->GetWindow(&controlWindow), S_OK);
     EXPECT_EQ(controlWindow, window);
 
-    EXPECT_TRUE(player->GetPlayerInterface());
+    ComPtr<IMediaPlayer> media = player->GetPlayerInterface();
+    ASSERT_TRUE(media);
+    EXPECT_EQ(player->GetPlayerInterface().Get(), media.Get()) << "the interface is kept";
+    LONG code = -1;
+    EXPECT_EQ(media->get_ErrorCode(&code), S_OK);
+    EXPECT_EQ(media->Stop(), S_OK);
+    media.Reset();
     EXPECT_NO_THROW((void)player->GetIntegerProp(1061));
     EXPECT_NO_THROW((void)player->GetIntegerProp(-525));
 

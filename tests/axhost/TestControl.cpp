@@ -1,6 +1,5 @@
 #include "tests/axhost/TestControl.h"
 
-#include "axhost/DerivedMovie.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"
@@ -123,16 +122,6 @@ HRESULT TestControl::Record(const std::string& name, const std::string& argument
     Script().calls.push_back(arguments.empty() ? name : name + "(" + arguments + ")");
     auto failure = Script().failures.find(name);
     return failure == Script().failures.end() ? S_OK : failure->second;
-}
-
-HRESULT TestControl::QueryOtherInterface(REFIID iid, void** object)
-{
-    if (Script().answersMediaPlayer && iid == IID_IMediaPlayer) {
-        AddRef();
-        *object = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
 }
 
 void TestControl::SetProperty(DISPID id, const VARIANT& value)

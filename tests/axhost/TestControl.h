@@ -32,7 +32,6 @@ struct TestControlScript {
     DWORD miscStatus = 0;
     SIZEL extent{2540, 1270}; // 96 x 48 pixels
     IID eventIid = DIID_TestControlEvents;
-    bool answersMediaPlayer = false;
     bool activates = true;    // DoVerb(-5) calls OnInPlaceActivate
     bool makesWindow = true;  // ... and creates a window
     HRESULT translateAccelerator = S_FALSE;
@@ -137,9 +136,6 @@ public:
     // IConnectionPointContainer
     HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
-
-protected:
-    HRESULT QueryOtherInterface(REFIID iid, void** object) override;
 
 private:
     HRESULT Record(const std::string& name, const std::string& arguments = {});
