@@ -81,8 +81,7 @@ void TOleControl2::CreateControl()
         SetVisible(false);
     // Mouse and key events come only as the control's standard events, never from the
     // window messages of the taken-over window.
-    controlStyle_.Include(csDoubleClicks);
-    controlStyle_.Include(csNoStdEvents);
+    controlStyle_ = {csDoubleClicks, csNoStdEvents};
     if ((miscStatus_ & OLEMISC_SIMPLEFRAME) != 0)
         controlStyle_.Include(csAcceptsControls);
     if ((miscStatus_ & (OLEMISC_ACTSLIKELABEL | OLEMISC_NOUIACTIVATE)) == 0)

@@ -195,6 +195,21 @@ TEST_F(AxHostTest, AThrowingHandlerIsShownAndTheControlHearsSuccess)
     EXPECT_EQ(sink->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr), E_NOTIMPL);
 }
 
+TEST_F(AxHostTest, TheHostsOwnWindowMessagesMakeNoEvents)
+{
+    TTestHost* host = NewHost(TTestHost::BasicInfo());
+    Handlers handlers;
+    host->OnClick.Assign(&handlers, &Handlers::Click);
+    host->OnMouseDown.Assign(&handlers, &Handlers::MouseDown);
+    host->OnKeyDown.Assign(&handlers, &Handlers::KeyDown);
+    host->HandleNeeded();
+    const HWND window = host->HandleOrNull();
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(window, WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(handlers.log.empty()) << handlers.log.front();
+}
+
 TEST_F(AxHostTest, StandardEventsBecomeTheHostsClickKeyAndMouseEvents)
 {
     TTestHost* host = NewHost(TTestHost::BasicInfo());
