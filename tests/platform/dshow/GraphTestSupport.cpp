@@ -3,90 +3,28 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/dshow/DirectShowServices.h"
 #include "platform/gdi/Gdi.h"
+#include "tests/support/NumberedVideos.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
-#include <unistd.h>
 
 namespace graphtest {
 
-namespace {
-
-class FolderCleanup : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!folder.empty())
-            std::filesystem::remove_all(folder, ignored);
-    }
-    std::string folder;
-};
-
-FolderCleanup* cleanup = nullptr;
-
-std::string Ffmpeg()
-{
-    const char* configured = std::getenv("QUELLON_FFMPEG");
-    return configured && *configured ? configured : "ffmpeg";
-}
-
-}  // namespace
-
 std::string TestFolder()
 {
-    if (!cleanup) {
-        cleanup = new FolderCleanup;
-        ::testing::AddGlobalTestEnvironment(cleanup);  // gtest owns it
-        const auto folder = std::filesystem::temp_directory_path() / ("quellon-graph-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        cleanup->folder = folder.string();
-    }
-    return cleanup->folder;
+    return testvideos::TestFolder();
 }
 
 std::string NumberedVideo(const std::string& name, int frames, const std::string& codecArguments)
 {
-    const std::string path = TestFolder() + "/" + name;
-    if (std::filesystem::exists(path))
-        return path;
-    const int blockWidth = kWidth / 4;
-    const int blockHeight = kHeight / 3;
-    const std::string pattern = "-f lavfi -i \"color=black:s=" + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-                                ":r=25:d=" + std::to_string(frames / 25.0) +
-                                ",format=gray,geq=lum='if(mod(floor(N/pow(2,floor(X/" + std::to_string(blockWidth) +
-                                ")+4*floor(Y/" + std::to_string(blockHeight) + "))),2),235,16)'\"";
-    // Made under another name first so that an interrupted run never leaves a half file.
-    const std::string partial = TestFolder() + "/partial-" + name;
-    const std::string command = Ffmpeg() + " -y -v error " + pattern + " -frames:v " + std::to_string(frames) + " " +
-                                codecArguments + " \"" + partial + "\" && mv \"" + partial + "\" \"" + path + "\"";
-    if (std::system(command.c_str()) != 0) {
-        ADD_FAILURE() << "ffmpeg failed: " << command;
-        return "";
-    }
-    return path;
+    return testvideos::NumberedVideo(name, frames, codecArguments, kWidth, kHeight);
 }
 
 int ReadFrameNumber(const std::uint8_t* pixels, int bitsPerPixel)
 {
-    const std::size_t stride = static_cast<std::size_t>(DibRowBytes(kWidth, bitsPerPixel));
-    const std::size_t bytesPerPixel = static_cast<std::size_t>(bitsPerPixel / 8);
-    int number = 0;
-    for (int bit = 0; bit < 12; ++bit) {
-        const int x = (bit % 4) * (kWidth / 4) + kWidth / 8;
-        const int y = (bit / 4) * (kHeight / 3) + kHeight / 6;
-        const std::size_t row = static_cast<std::size_t>(kHeight - 1 - y);  // bottom-up rows
-        const int green = pixels[row * stride + static_cast<std::size_t>(x) * bytesPerPixel + 1];
-        if (green > 60 && green < 190)
-            return -1;
-        if (green >= 190)
-            number |= 1 << bit;
-    }
-    return number;
+    return testvideos::ReadFrameNumber(pixels, kWidth, kHeight, bitsPerPixel);
 }
 
 bool WaitUntil(const std::function<bool()>& done, int boundMs)

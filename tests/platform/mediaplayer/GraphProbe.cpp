@@ -5,33 +5,19 @@
 #include "platform/dshow/DShowInterfaces.h"
 #include "platform/dshow/MediaTypes.h"
 
+#include "tests/support/NumberedVideos.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace playertest {
 namespace {
-
-class FolderCleanup : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!folder.empty())
-            std::filesystem::remove_all(folder, ignored);
-    }
-    std::string folder;
-};
-
-FolderCleanup* cleanup = nullptr;
 
 class CountingCallback final : public ComObject<ISampleGrabberCB> {
 public:
@@ -63,41 +49,17 @@ ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION wanted)
 
 std::string TestFolder()
 {
-    if (!cleanup) {
-        cleanup = new FolderCleanup;
-        ::testing::AddGlobalTestEnvironment(cleanup);  // gtest owns it
-        const auto folder = std::filesystem::temp_directory_path() / ("quellon-player-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        cleanup->folder = folder.string();
-    }
-    return cleanup->folder;
+    return testvideos::TestFolder();
 }
 
 bool RunFfmpeg(const std::string& arguments)
 {
-    const char* configured = std::getenv("QUELLON_FFMPEG");
-    const std::string ffmpeg = configured && *configured ? configured : "ffmpeg";
-    return std::system((ffmpeg + " -y -v error " + arguments).c_str()) == 0;
+    return testvideos::RunFfmpeg(arguments);
 }
 
 std::string NumberedVideo(const std::string& name, int frames, const std::string& codec)
 {
-    const std::string path = TestFolder() + "/" + name;
-    if (std::filesystem::exists(path))
-        return path;
-    const int blockWidth = kVideoWidth / 4;
-    const int blockHeight = kVideoHeight / 3;
-    const std::string pattern = "-f lavfi -i \"color=black:s=" + std::to_string(kVideoWidth) + "x" +
-                                std::to_string(kVideoHeight) + ":r=25:d=" + std::to_string(frames / 25.0) +
-                                ",format=gray,geq=lum='if(mod(floor(N/pow(2,floor(X/" + std::to_string(blockWidth) +
-                                ")+4*floor(Y/" + std::to_string(blockHeight) + "))),2),235,16)'\"";
-    const std::string partial = TestFolder() + "/partial-" + name;
-    if (!RunFfmpeg(pattern + " -frames:v " + std::to_string(frames) + " " + codec + " \"" + partial + "\"")) {
-        ADD_FAILURE() << "ffmpeg failed for " << name;
-        return "";
-    }
-    std::filesystem::rename(partial, path);
-    return path;
+    return testvideos::NumberedVideo(name, frames, codec, kVideoWidth, kVideoHeight);
 }
 
 int ShownFrameNumber(IUnknown* graph)
@@ -116,20 +78,7 @@ int ShownFrameNumber(IUnknown* graph)
         return -1;
     const auto* pixels = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize +
                          4 * header->biClrUsed + (header->biCompression == 3 ? 12 : 0);
-    const int bytesPerPixel = header->biBitCount / 8;
-    const std::size_t stride = static_cast<std::size_t>(DibRowBytes(kVideoWidth, header->biBitCount));
-    int number = 0;
-    for (int bit = 0; bit < 12; ++bit) {
-        const int x = (bit % 4) * (kVideoWidth / 4) + kVideoWidth / 8;
-        const int y = (bit / 4) * (kVideoHeight / 3) + kVideoHeight / 6;
-        const std::size_t row = static_cast<std::size_t>(kVideoHeight - 1 - y);
-        const int green = pixels[row * stride + static_cast<std::size_t>(x) * bytesPerPixel + 1];
-        if (green > 60 && green < 190)
-            return -1;
-        if (green >= 190)
-            number |= 1 << bit;
-    }
-    return number;
+    return testvideos::ReadFrameNumber(pixels, kVideoWidth, kVideoHeight, header->biBitCount);
 }
 
 bool GraphHasVideoInterfaces(IUnknown* graph)
