@@ -497,3 +497,29 @@ BOOL KillTimer(HWND window, UINT_PTR id);
 
 // Message box through the current dialog service (platform/user/DialogService.h).
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Accelerator tables: key combinations a window (or a hosted control) answers with a
+// command. A table is copied at creation; handles are valid on any thread until destroyed.
+constexpr BYTE FVIRTKEY = 0x01;  // `key` is a virtual-key code, else a character
+constexpr BYTE FNOINVERT = 0x02;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+
+struct ACCEL {
+    BYTE fVirt = 0;
+    WORD key = 0;
+    WORD cmd = 0;
+};
+
+// nullptr for no entries or a null table.
+HACCEL CreateAcceleratorTableA(const ACCEL* entries, int count);
+BOOL DestroyAcceleratorTable(HACCEL table);
+// Copies up to `count` entries; with no buffer, returns the number of entries.
+int CopyAcceleratorTableA(HACCEL table, ACCEL* entries, int count);
+// Whether the key message matches one of the first `count` entries of the table: a
+// virtual-key entry matches WM_KEYDOWN/WM_SYSKEYDOWN of its key with exactly its Shift,
+// Ctrl and Alt state (Alt from the key data's bit 29 or the keyboard); a character entry
+// matches WM_CHAR/WM_SYSCHAR of its character with its Alt state. The command goes to `cmd`
+// when given.
+BOOL IsAccelerator(HACCEL table, int count, const MSG* message, WORD* cmd);
