@@ -177,6 +177,8 @@ public:
     virtual void DispatchEvent(DISPID id, const DISPPARAMS& params);
 
     void Dispatch(TMessage& message) override;
+    // A dialog character the control takes as a mnemonic (its accelerator table); true when taken.
+    bool HandleMnemonic(TMessage& message);
     void DefaultHandler(TMessage& message) override;
 
 protected:

@@ -7,6 +7,8 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/com/Ole.h"
 
+#include <cctype>
+
 namespace {
 
 // The point of a MSG built for a reflected key: no meaningful position.
@@ -83,6 +85,31 @@ void TOleControl2::AmbientChanged(DISPID id)
         oleControl_->OnAmbientPropertyChange(id);
 }
 
+bool TOleControl2::HandleMnemonic(TMessage& message)
+{
+    if (!oleControl_ || !CanFocus())
+        return false;
+    CONTROLINFO info{};
+    info.cb = sizeof info;
+    if (FAILED(oleControl_->GetControlInfo(&info)) || info.cAccel == 0)
+        return false;
+    // The control's table speaks in keys: a letter is asked for as its key, whatever its case.
+    WPARAM key = message.WParam;
+    if (key < 0x80 && std::isalpha(static_cast<int>(key)))
+        key = static_cast<WPARAM>(std::toupper(static_cast<int>(key)));
+    MSG record;
+    record.hwnd = HandleOrNull();
+    record.message = WM_KEYDOWN;
+    record.wParam = key;
+    record.lParam = message.LParam;
+    record.time = static_cast<DWORD>(GetMessageTime());
+    if (!IsAccelerator(info.hAccel, info.cAccel, &record, nullptr))
+        return false;
+    oleControl_->OnMnemonic(&record);
+    message.Result = 1;
+    return true;
+}
+
 void TOleControl2::Dispatch(TMessage& message)
 {
     const UINT msg = message.Msg;
@@ -129,6 +156,10 @@ void TOleControl2::Dispatch(TMessage& message)
             if (message.Result != 0)
                 return;
         }
+        break;
+    case CM_DIALOGCHAR:
+        if (HandleMnemonic(message))
+            return;
         break;
     case CM_UIACTIVATE: {
         TCustomForm* form = GetParentForm(this);

@@ -454,9 +454,21 @@ void TWinControl::Dispatch(TMessage& message)
         }
         DefaultHandler(message);
         return;
+    case WM_SYSCHAR:
+        // Alt with a character: the form's controls get a chance to take it as their mnemonic.
+        if (message.WParam != VK_SPACE) {
+            TCustomForm* form = GetParentForm(this);
+            if (form != nullptr && form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0) {
+                message.Result = 0;
+                return;
+            }
+        }
+        DefaultHandler(message);
+        return;
     case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
         for (int i = 0; i < ControlCount() && message.Result == 0; ++i)
-            message.Result = Controls(i)->Perform(CM_DIALOGKEY, message.WParam, message.LParam);
+            message.Result = Controls(i)->Perform(message.Msg, message.WParam, message.LParam);
         return;
     default:
         TControl::Dispatch(message);

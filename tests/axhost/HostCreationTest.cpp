@@ -294,6 +294,33 @@ TEST_F(AxHostTest, WindowCreationActivatesInPlaceAndTakesTheControlsWindow)
     EXPECT_EQ(Script().instance, nullptr) << "the control object was released";
 }
 
+TEST_F(AxHostTest, MnemonicsReachTheControlThroughItsAcceleratorTable)
+{
+    const ACCEL entries[] = {{FVIRTKEY | FALT, 'M', 1}};
+    HACCEL table = CreateAcceleratorTableA(entries, 1);
+    Script().accelerators = table;
+    Script().acceleratorCount = 1;
+    TTestHost* host = NewHost(TTestHost::BasicInfo());
+    form_->Show();
+    host->HandleNeeded();
+
+    // Alt+m on the form is offered to its controls as a dialog character; the control's
+    // table lists it, so the control hears it as a mnemonic, as a key.
+    ClearCalls();
+    SendMessageA(host->HandleOrNull(), WM_SYSCHAR, 'm', 1 << 29);
+    Calls calls = TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "GetControlInfo"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "OnMnemonic(100,4d)"), calls.end());
+    // A character the table does not list goes on as usual.
+    SendMessageA(host->HandleOrNull(), WM_SYSCHAR, 'q', 1 << 29);
+    calls = TakeCalls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("OnMnemonic", 0) == 0; }),
+              0);
+    Script().accelerators = nullptr;
+    Script().acceleratorCount = 0;
+    DestroyAcceleratorTable(table);
+}
+
 TEST_F(AxHostTest, ActivationWithoutInPlaceObjectOrWindowRaises)
 {
     TTestHost* host = NewHost(TTestHost::BasicInfo());

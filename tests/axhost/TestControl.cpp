@@ -6,6 +6,7 @@
 #include "platform/user/WinUser.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -261,10 +262,19 @@ HRESULT TestControl::GetControlInfo(CONTROLINFO* info)
         return E_POINTER;
     if (HRESULT failure = Record("GetControlInfo"); failure != S_OK)
         return failure;
-    info->hAccel = nullptr;
-    info->cAccel = 0;
+    info->hAccel = Script().accelerators;
+    info->cAccel = Script().acceleratorCount;
     info->dwFlags = 0;
     return S_OK;
+}
+
+HRESULT TestControl::OnMnemonic(MSG* message)
+{
+    if (message == nullptr)
+        return E_POINTER;
+    char text[32];
+    std::snprintf(text, sizeof text, "%x,%x", message->message, static_cast<unsigned>(message->wParam));
+    return Record("OnMnemonic", text);
 }
 
 HRESULT TestControl::OnAmbientPropertyChange(DISPID property)

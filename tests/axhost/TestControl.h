@@ -35,6 +35,8 @@ struct TestControlScript {
     bool activates = true;    // DoVerb(-5) calls OnInPlaceActivate
     bool makesWindow = true;  // ... and creates a window
     HRESULT translateAccelerator = S_FALSE;
+    HACCEL accelerators = nullptr; // GetControlInfo's table (the script owns it)
+    USHORT acceleratorCount = 0;
     std::vector<UINT> windowMessages; // messages that reached the control's own window procedure
     TestControl* instance = nullptr;  // the live control, if any
 
@@ -99,7 +101,7 @@ public:
 
     // IOleControl
     HRESULT GetControlInfo(CONTROLINFO* info) override;
-    HRESULT OnMnemonic(MSG*) override { return S_OK; }
+    HRESULT OnMnemonic(MSG* message) override;
     HRESULT OnAmbientPropertyChange(DISPID property) override;
     HRESULT FreezeEvents(BOOL) override { return S_OK; }
 
