@@ -128,6 +128,24 @@ void RegisterRendererClass()
     RegisterClassA(&windowClass);
 }
 
+// A rectangle handed out as position and size: pointers checked first, outputs written only
+// when the rectangle could be read.
+template <class GetRect>
+HRESULT RectAsPosition(GetRect getRect, LONG* left, LONG* top, LONG* width, LONG* height)
+{
+    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr)
+        return E_POINTER;
+    RECT rect;
+    const HRESULT hr = getRect(rect);
+    if (hr == S_OK) {
+        *left = rect.left;
+        *top = rect.top;
+        *width = Width(rect);
+        *height = Height(rect);
+    }
+    return hr;
+}
+
 }  // namespace
 
 // --- input pin ---------------------------------------------------------------------------
@@ -523,17 +541,7 @@ HRESULT VideoRenderer::SetSourcePosition(LONG left, LONG top, LONG width, LONG h
 
 HRESULT VideoRenderer::GetSourcePosition(LONG* left, LONG* top, LONG* width, LONG* height)
 {
-    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr)
-        return E_POINTER;
-    RECT rect;
-    const HRESULT hr = GetSourceRect(rect);
-    if (hr == S_OK) {
-        *left = rect.left;
-        *top = rect.top;
-        *width = Width(rect);
-        *height = Height(rect);
-    }
-    return hr;
+    return RectAsPosition([this](RECT& rect) { return GetSourceRect(rect); }, left, top, width, height);
 }
 
 HRESULT VideoRenderer::SetDefaultSourcePosition()
@@ -550,17 +558,7 @@ HRESULT VideoRenderer::SetDestinationPosition(LONG left, LONG top, LONG width, L
 
 HRESULT VideoRenderer::GetDestinationPosition(LONG* left, LONG* top, LONG* width, LONG* height)
 {
-    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr)
-        return E_POINTER;
-    RECT rect;
-    const HRESULT hr = GetDestinationRect(rect);
-    if (hr == S_OK) {
-        *left = rect.left;
-        *top = rect.top;
-        *width = Width(rect);
-        *height = Height(rect);
-    }
-    return hr;
+    return RectAsPosition([this](RECT& rect) { return GetDestinationRect(rect); }, left, top, width, height);
 }
 
 HRESULT VideoRenderer::SetDefaultDestinationPosition()
