@@ -1,66 +1,14 @@
 #include "platform/dshow/Enumerators.h"
 
+#include "platform/com/Enumerator.h"
 #include "platform/dshow/MediaTypes.h"
 
 #include <memory>
 
 namespace {
 
-// Enumerates a snapshot of interface references.
 template <class IEnum, class Item>
-class InterfaceEnumerator final : public ComObject<IEnum> {
-public:
-    InterfaceEnumerator(std::vector<ComPtr<Item>> items, std::size_t position)
-        : items_(std::move(items)), position_(position)
-    {
-    }
-
-    HRESULT Next(ULONG count, Item** out, ULONG* fetched) override
-    {
-        if (out == nullptr)
-            return E_POINTER;
-        // As COM requires: more than one item needs a place to say how many came back.
-        if (count > 1 && fetched == nullptr)
-            return E_INVALIDARG;
-        ULONG given = 0;
-        while (given < count && position_ < items_.size()) {
-            items_[position_++].CopyTo(&out[given]);
-            ++given;
-        }
-        if (fetched != nullptr)
-            *fetched = given;
-        return given == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) override
-    {
-        const std::size_t left = items_.size() - position_;
-        if (count > left) {
-            position_ = items_.size();
-            return S_FALSE;
-        }
-        position_ += count;
-        return S_OK;
-    }
-    HRESULT Reset() override
-    {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnum** copy) override
-    {
-        if (copy == nullptr)
-            return E_POINTER;
-        *copy = nullptr;
-        return ComBoundary([&] {
-            *copy = MakeComObject<InterfaceEnumerator>(items_, position_).Detach();
-            return S_OK;
-        });
-    }
-
-private:
-    std::vector<ComPtr<Item>> items_;
-    std::size_t position_;
-};
+using InterfaceEnumerator = ComEnumerator<IEnum, ComPtr<Item>, InterfaceItemTraits<Item>>;
 
 class MediaTypeEnumerator final : public ComObject<IEnumMediaTypes> {
 public:
@@ -133,7 +81,7 @@ HRESULT CreatePinEnumerator(const std::vector<ComPtr<IPin>>& pins, IEnumPins** e
         return E_POINTER;
     *enumerator = nullptr;
     return ComBoundary([&] {
-        *enumerator = MakeComObject<InterfaceEnumerator<IEnumPins, IPin>>(pins, 0).Detach();
+        *enumerator = MakeComObject<InterfaceEnumerator<IEnumPins, IPin>>(MakeSnapshot(pins)).Detach();
         return S_OK;
     });
 }
@@ -144,7 +92,7 @@ HRESULT CreateFilterEnumerator(const std::vector<ComPtr<IBaseFilter>>& filters, 
         return E_POINTER;
     *enumerator = nullptr;
     return ComBoundary([&] {
-        *enumerator = MakeComObject<InterfaceEnumerator<IEnumFilters, IBaseFilter>>(filters, 0).Detach();
+        *enumerator = MakeComObject<InterfaceEnumerator<IEnumFilters, IBaseFilter>>(MakeSnapshot(filters)).Detach();
         return S_OK;
     });
 }
