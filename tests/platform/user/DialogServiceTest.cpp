@@ -6,8 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -91,22 +94,49 @@ TEST(DialogServiceTest, DefaultAnswersFollowTheDefaultButton)
 
 namespace {
 
-// Answers the next modal Qt dialog as a person would, once it is up.
+// Answers the next modal Qt dialog as a person would, once it is up. Whatever the answer
+// does (an assertion that returns before pressing anything, a dialog that refuses the
+// answer), the dialog is closed within a bound and the test fails with a message: a test
+// that drives a modal dialog can never wait forever.
 void AnswerNextModal(std::function<void(QWidget*)> answer)
 {
+    constexpr int PollMs = 10;
+    constexpr qint64 BoundMs = 5000;
     auto* timer = new QTimer(QCoreApplication::instance());
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            answer(modal);
-        } else if (++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto answered = std::make_shared<QPointer<QWidget>>();
+    auto hasAnswered = std::make_shared<bool>(false);
+    clock->start();
+    const auto finish = [timer] {
+        timer->stop();
+        timer->deleteLater();
+    };
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        if (!*hasAnswered) {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                *hasAnswered = true;
+                *answered = modal;
+                clock->restart();
+                answer(modal);
+            } else if (clock->elapsed() > BoundMs) {
+                ADD_FAILURE() << "no modal dialog came up within " << BoundMs << " ms";
+                finish();
+            }
+            return;
+        }
+        QWidget* modal = answered->data();
+        if (!modal || !modal->isVisible()) {
+            finish();
+        } else if (clock->elapsed() > BoundMs) {
+            ADD_FAILURE() << "the dialog was still open " << BoundMs << " ms after its answer; closed it";
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->done(QDialog::Rejected);
+            else
+                modal->close();
+            finish();
         }
     });
-    timer->start(10);
+    timer->start(PollMs);
 }
 
 TEST(QtDialogServiceTest, MessageBoxAnswersWithTheButtonPressed)
@@ -143,7 +173,13 @@ TEST(QtDialogServiceTest, SaveDialogOffersTheConvertedFiltersAndReturnsTheChoice
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Movies (*.kql)"), QStringLiteral("All (*)")}));
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("All (*)"));
-        dialog->selectFile(QStringLiteral("clip"));
+        // Typed into the name field, as a person would. QFileDialog::selectFile leaves the
+        // field alone while it has the focus, which the window system may give it before or
+        // after this runs; accept() then takes the folder as the answer and only changes into
+        // it, leaving the dialog open.
+        auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameField, nullptr);
+        nameField->setText(QStringLiteral("clip"));
         static_cast<QDialog*>(dialog)->accept();
     });
     const std::optional<std::string> chosen = service.SaveFile(options);
