@@ -287,17 +287,22 @@ TModalResult TCustomForm::ShowModal()
         }
     } catch (...) {
         modal_ = false;
-        if (QWidget* widget = Widget())
-            widget->setWindowModality(Qt::NonModal);
-        Hide();
+        HideModal();
         throw;
     }
     modal_ = false;
-    if (QWidget* widget = Widget())
-        widget->setWindowModality(Qt::NonModal);
-    Hide();
+    HideModal();
     const TModalResult result = modalResult_;
     return result;
+}
+
+void TCustomForm::HideModal()
+{
+    // Hidden first: the windowing system forgets a modal window when it is hidden as a modal
+    // one, and would otherwise keep it in its list of modal windows after its destruction.
+    Hide();
+    if (QWidget* widget = Widget())
+        widget->setWindowModality(Qt::NonModal);
 }
 
 void TCustomForm::Dispatch(TMessage& message)

@@ -115,6 +115,7 @@ protected:
 private:
     void PlaceOnScreen();
     void RecreateWindow();
+    void HideModal();
 
     TFormBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_ = {biSystemMenu, biMinimize, biMaximize};

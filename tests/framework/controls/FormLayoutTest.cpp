@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace {
@@ -247,6 +248,28 @@ TEST(FormLayout, ShowModalRunsUntilAResultAndRunEndsWithTheMainForm)
     EXPECT_EQ(nullptr, Application->MainForm()) << "Run destroys the forms at its end";
     EXPECT_EQ(0, Application->ComponentCount());
     Application->ResetTerminated();
+}
+
+TEST(FormLayout, AModalFormClosedAndDestroyedLeavesNoModalWindowBehind)
+{
+    auto* dialog = new TForm(Application);
+    auto* timer = new TTimer(dialog);
+    timer->SetInterval(10);
+    struct Closer : TObject {
+        TForm* Dialog = nullptr;
+        void Tick(TObject*) { Dialog->Close(); }
+    } closer;
+    closer.Dialog = dialog;
+    timer->OnTimer.Assign(&closer, &Closer::Tick);
+    EXPECT_EQ(mrCancel, dialog->ShowModal());
+    EXPECT_EQ(mrCancel, dialog->ShowModal());
+    dialog->Free();
+    EXPECT_EQ(nullptr, QGuiApplication::modalWindow());
+    // Showing another window asks for the active modal window: none, and no dangling one.
+    auto* other = new TForm(Application);
+    other->Show();
+    EXPECT_TRUE(other->Visible());
+    other->Free();
 }
 
 TEST(FormLayout, ClosingAModalFormAsksOnceAndEscapePressesTheCancelButton)
