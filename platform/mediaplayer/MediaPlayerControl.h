@@ -21,6 +21,12 @@
 // soon as it is open. The end of the stream fires 3002 and stops at the end (or back at the
 // start with AutoRewind); Play from the end starts again at the beginning.
 //
+// Keyboard focus: a click gives it to the control's window; in full screen, where the
+// renderer's window (the same handle) sits on a top-level window of the screen's size, the
+// renderer's window takes it, on entering and on a click, so that the keys, key-ups included,
+// reach a container that subclassed that window. Leaving full screen gives it back to the
+// control's window.
+//
 // A file without pictures (audio only) does not open: this platform has no sound output,
 // so the graph has nothing to render it with, and the control reports what a real player
 // reports for a file it cannot render: the error event with VFW_E_UNSUPPORTED_STREAM and a
@@ -191,6 +197,8 @@ private:
     void PaintWindow();
     void PaintControlBar(HDC dc, const RECT& bar);
     void UpdateFullScreen();
+    // The window that takes the keyboard focus: the renderer's in full screen, else ours.
+    HWND FocusTarget() const;
     void HookRenderer();
     // Renderer hooks that still name us pass messages straight on from now on.
     void ForgetRendererHooks();
