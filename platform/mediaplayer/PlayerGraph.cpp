@@ -281,6 +281,14 @@ void PlayerGraph::Close()
 {
     if (!session_)
         return;
+    // A caller may still hold the graph, and with it the renderer and its window: that window
+    // must not go on showing the closed media's last picture inside the owner's window. It is
+    // hidden and parked in the hidden notify window (its handle stays valid for whoever
+    // subclassed it) until the graph's last reference goes.
+    if (const HWND renderer = RendererWindow(); renderer != nullptr) {
+        ShowWindow(renderer, SW_HIDE);
+        SetParent(renderer, notifyWindow_);
+    }
     std::unique_ptr<Session> session = std::move(session_);
     session->StopThread();
     session->events->SetNotifyWindow(0, 0, 0);

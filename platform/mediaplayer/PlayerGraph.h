@@ -67,7 +67,9 @@ public:
     // True for the kMessageReady of the current graph.
     bool IsCurrentGeneration(WPARAM generation) const;
 
-    // Stops the command thread and releases the graph.
+    // Stops the command thread and releases the graph. The renderer's window is hidden and
+    // moved into the notify window first: a caller still holding the graph keeps it alive, but
+    // it no longer shows the closed media in the owner's window.
     void Close();
     bool IsOpen() const;
     const MediaInfo& Info() const { return info_; }
