@@ -80,6 +80,10 @@ public:
     // Frame n (0 .. frameCount-1) or a time in seconds (0 .. duration).
     void SeekFrame(LONGLONG frame);
     void SeekSeconds(double seconds);
+    // Pauses, then goes to frame n or the time: one command, so that no position read in
+    // between reports where the playback happened to be.
+    void PauseAtFrame(LONGLONG frame);
+    void PauseAtSeconds(double seconds);
     void SetRate(double rate);
     // Whether an end of stream reported by the graph still stands: no command is queued or
     // running (each of them restarts or stops the stream, so a report from before it is

@@ -308,6 +308,7 @@ void MediaPlayerControl::SeekToTrackerPoint(int x)
     if (right <= left || openState_ != kOpenOpen)
         return;
     const double fraction = std::clamp(double(x - left) / (right - left), 0.0, 1.0);
+    openingPosition_.reset();
     graph_->SeekSeconds(fraction * graph_->Info().durationSeconds);
     InvalidateRect(window_, nullptr, FALSE);
 }
