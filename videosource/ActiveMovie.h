@@ -120,6 +120,9 @@ public:
     // Positions on a time in seconds (s > DurationSeconds: nothing); the display mode stays.
     void SeekToTime(double seconds);
     double DurationSeconds() const noexcept { return durationSeconds_; }
+    // FrameCount from the length read in frames and in seconds: 0 when both are the same
+    // number (the control ignored the unit), else the frames rounded, halves to even.
+    static Cardinal FrameCountOf(double frameLength, double seconds);
     double TimePosition() const noexcept { return timePosition_; }
     Cardinal FramePosition() const noexcept { return framePosition_; }
 

@@ -38,8 +38,13 @@ void TActiveMovie::DetermineLengths()
         SetDispEnum(kDisplayMode, mpTime);
         durationSeconds_ = GetDispDouble(kDuration);
     }
+    frameCount_ = FrameCountOf(frames, durationSeconds_);
+}
+
+Cardinal TActiveMovie::FrameCountOf(double frameLength, double seconds)
+{
     // The same number in both units: the control could not tell frames at all.
-    frameCount_ = frames == durationSeconds_ ? 0 : RoundFrame(frames);
+    return frameLength == seconds ? 0 : RoundFrame(frameLength);
 }
 
 void TActiveMovie::SeekToFrame(Cardinal frame)
