@@ -448,6 +448,9 @@ private:
     // until the player stands on position 0 again: the player may have shown a frame or two
     // before the pause reached it.
     int openRewindTicks_ = 0;
+    // Set when position 0 is written at open; a seek or a command of the caller clears it,
+    // so that the pause after the open never undoes the caller's own positioning.
+    bool openRewindWanted_ = false;
     static constexpr int kOpenRewindTicks = 40;
     struct {
         WORD Key = 0;

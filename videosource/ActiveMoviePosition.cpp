@@ -52,6 +52,7 @@ void TActiveMovie::SeekToFrame(Cardinal frame)
     if (frameCount_ == 0 || frame > frameCount_)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     if (GetDispEnum(kDisplayMode) == mpTime) {
         SetDispEnum(kDisplayMode, mpFrames);
         SetDispDouble(kPosition, static_cast<double>(frame));
@@ -66,6 +67,7 @@ void TActiveMovie::SeekToTime(double seconds)
     if (seconds > durationSeconds_)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     if (GetDispEnum(kDisplayMode) == mpFrames) {
         SetDispEnum(kDisplayMode, mpTime);
         SetDispDouble(kPosition, seconds);
@@ -85,6 +87,7 @@ void TActiveMovie::PollPosition()
         if (p != 0 && openRewindTicks_ > 0)
             return;
         openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     }
     if (p == lastPosition_)
         return;
