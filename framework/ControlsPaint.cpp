@@ -6,7 +6,9 @@
 #include "platform/gdi/GdiQt.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
 #include <algorithm>
@@ -59,6 +61,12 @@ void TWinControl::PaintControls(HDC dc, const TRect& area)
     QPainter* painter = DCPainter(dc);
     if (painter == nullptr)
         return;
+    // Only the controls the window really has to paint: the area is the bounding rectangle of
+    // what was invalidated, and two separate invalidations (the view image and the converted
+    // preview beside it) must not make each other's neighbours paint.
+    QRegion invalid;
+    if (QPaintEngine* engine = painter->paintEngine())
+        invalid = painter->deviceTransform().inverted().map(engine->systemClip());
     const std::vector<TControl*> children = controls_;
     for (TControl* child : children) {
         auto* graphic = dynamic_cast<TGraphicControl*>(child);
@@ -67,6 +75,8 @@ void TWinControl::PaintControls(HDC dc, const TRect& area)
         const TRect bounds = graphic->BoundsRect();
         if (bounds.IsEmpty() || bounds.Right <= area.Left || bounds.Left >= area.Right ||
             bounds.Bottom <= area.Top || bounds.Top >= area.Bottom)
+            continue;
+        if (!invalid.isEmpty() && !invalid.intersects(QRect(bounds.Left, bounds.Top, bounds.Width(), bounds.Height())))
             continue;
         painter->save();
         painter->translate(bounds.Left, bounds.Top);

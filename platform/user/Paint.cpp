@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
 #if QUELLON_USER_HAS_GDI
@@ -49,13 +50,19 @@ BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL erase)
     WindowPtr window = FindWindowObject(handle);
     if (window == nullptr || window->widget == nullptr)
         return FALSE;
-    if (rect != nullptr) {
-        if (rect->right <= rect->left || rect->bottom <= rect->top)
-            return TRUE;
-        window->widget->update(ToQRect(*rect));
-    } else {
-        window->widget->update();
+    // The area is the window's own: its child windows keep theirs, as on Windows, where a
+    // window's invalid area never makes its children paint (a paint of a child is an event of
+    // its own, such as a capture step, and must not follow from a neighbour's repaint).
+    QRegion area = rect != nullptr ? QRegion(ToQRect(*rect)) : QRegion(window->widget->rect());
+    if (rect != nullptr && (rect->right <= rect->left || rect->bottom <= rect->top))
+        return TRUE;
+    for (QObject* object : window->widget->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (child != nullptr && !child->isWindow() && child->isVisible())
+            area -= child->geometry();
     }
+    if (!area.isEmpty())
+        window->widget->update(area);
     window->updatePending = true;
     return TRUE;
 }

@@ -166,6 +166,7 @@ TEST(MainWindow, LayoutHoldsEveryControlWithItsPlaceAndContent)
         EXPECT_EQ(formOrder[i]->TabOrder(), static_cast<int>(i)) << formOrder[i]->Name();
     EXPECT_EQ(f->ScrollBar2->TabOrder(), 0);
     EXPECT_EQ(f->ScrollBar3->TabOrder(), 1);
+    EXPECT_EQ(static_cast<TWinControl*>(f->ActiveMovie1)->TabOrder(), 9);
 
     // The video source: hidden, still after an open, positions in time, fitted, no grabber.
     TStandInVideoSource& source = SourceOf(h);
