@@ -1,5 +1,6 @@
 // kqltool: the command-line companion of the converter. Converts a still picture into a movie
 // frame as a capture would, draws movies as pictures, and tells what a movie file holds.
+#include "tools/kqltool/CaptureCommand.h"
 #include "tools/kqltool/Commands.h"
 #include "tools/kqltool/Options.h"
 
@@ -16,6 +17,7 @@ const char* const MainUsage =
     "  convert-image IMAGE OUT.kql   a still picture as a one-frame movie\n"
     "  render MOVIE.kql OUT.png      a frame, or all frames as a sheet, as a picture\n"
     "  info MOVIE.kql                number of frames, and whether the file is whole\n"
+    "  capture VIDEO OUT.kql         a capture run of the main window, without a display\n"
     "\n"
     "kqltool <command> --help tells more. Exit codes: 0 done, 1 bad input, 2 usage.\n";
 
@@ -37,7 +39,8 @@ int main(int argc, char** argv)
     };
     const Entry commands[] = {{"convert-image", ConvertImageCommand, ConvertImageUsage},
                               {"render", RenderCommand, RenderUsage},
-                              {"info", InfoCommand, InfoUsage}};
+                              {"info", InfoCommand, InfoUsage},
+                              {"capture", CaptureCommand, CaptureUsage}};
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << MainUsage;
         return 0;

@@ -1,0 +1,228 @@
+#include "tools/kqltool/CaptureCommand.h"
+
+#include "app/ProgramClasses.h"
+#include "app/Unit1.h"
+#include "convert/CropGeometry.h"
+#include "convert/FrameBuffer.h"
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/Picture.h"
+#include "platform/user/ScriptedDialogService.h"
+#include "tools/kqltool/Options.h"
+#include "videosource/ActiveMovie.h"
+
+#include <QAbstractButton>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+const char* const CaptureUsage =
+    "usage: kqltool capture VIDEO OUT.kql [--start FRAME] [--skip S] [--frames-per-file F]\n"
+    "                       [--files N] [--zone L,T,W,H] [--brightness B] [--contrast C] [--relay-ms MS]\n"
+    "\n"
+    "Runs the program's main window without a display and captures VIDEO into OUT.kql exactly\n"
+    "as the window would: frame skip S (1..999, default 3), the bar at FRAME div S (default 0),\n"
+    "the crop zone in main-window pixels (default 96,120,131,80), brightness 0..32 (16) and\n"
+    "contrast 0..16 (8), F frames per file (1..40, default 8), and with --files N (2..256)\n"
+    "numbered files OUT1.kql .. OUTN.kql. --relay-ms (1..50, default 50) shortens the video\n"
+    "source's relay period so that the run goes as fast as decoding allows. A progress line is\n"
+    "shown on a terminal.\n";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+crop::ZoneRect ParseCaptureZone(const std::string& text)
+{
+    const std::vector<int> v = ParseIntList("--zone", text, 4);
+    const crop::ZoneRect zone{v[0], v[1], v[2], v[3]};
+    if (zone.width < crop::MinZoneWidth || zone.width > crop::PreviewWidth || zone.height < crop::MinZoneHeight ||
+        zone.height > crop::PreviewHeight)
+        throw UsageError("--zone size must be 131..320 x 80..240");
+    if (zone.left < crop::PreviewLeft || zone.top < crop::PreviewTop || zone.left + zone.width > crop::PreviewRight ||
+        zone.top + zone.height > crop::PreviewBottom)
+        throw UsageError("--zone must lie within the preview, from 8,42 to 328,282");
+    return zone;
+}
+
+// Passes the video source's position reports on to the window and counts them.
+class TReportCounter : public TObject {
+public:
+    explicit TReportCounter(TForm1* form) : form_(form) {}
+    void Report(TObject* Sender, double OldTime, double NewTime, Cardinal OldFrame, Cardinal NewFrame)
+    {
+        ++reports;
+        lastFrame = NewFrame;
+        form_->ActiveMovie1PositionChange(Sender, OldTime, NewTime, OldFrame, NewFrame);
+    }
+    int reports = 0;
+    Cardinal lastFrame = 0;
+
+private:
+    TForm1* form_;
+};
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (Clock::now() > deadline)
+            return false;
+        Application->HandleMessage();
+    }
+    return true;
+}
+
+void Click(TButton* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
+
+// Drags the zone from `from` (a point inside it) by (dx, dy), as the mouse would.
+void Drag(TShape* zone, int fromX, int fromY, int dx, int dy)
+{
+    zone->OnMouseDown(zone, mbLeft, {ssLeft}, fromX, fromY);
+    zone->OnMouseMove(zone, {ssLeft}, fromX + dx, fromY + dy);
+    zone->OnMouseUp(zone, mbLeft, {}, fromX + dx, fromY + dy);
+}
+
+} // namespace
+
+int CaptureCommand(const std::vector<std::string>& args)
+{
+    const ParsedArguments a = ParseArguments(
+        args, {"--start", "--skip", "--frames-per-file", "--files", "--zone", "--brightness", "--contrast", "--relay-ms"},
+        {});
+    if (a.help) {
+        std::fputs(CaptureUsage, stdout);
+        return 0;
+    }
+    if (a.positional.size() != 2)
+        throw UsageError("expected VIDEO and OUT.kql");
+    const std::string video = a.positional[0];
+    const std::string out = a.positional[1];
+    const int start = ParseBoundedInt("--start", a.Value("--start").value_or("0"), 0, 1 << 30);
+    const int skip = ParseBoundedInt("--skip", a.Value("--skip").value_or("3"), 1, 999);
+    const int perFile = ParseBoundedInt("--frames-per-file", a.Value("--frames-per-file").value_or("8"), 1, 40);
+    const std::optional<std::string> filesText = a.Value("--files");
+    const int files = filesText ? ParseBoundedInt("--files", *filesText, 2, 256) : 1;
+    const crop::ZoneRect zone = ParseCaptureZone(a.Value("--zone").value_or("96,120,131,80"));
+    const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
+    const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
+    const int relayMs = ParseBoundedInt("--relay-ms", a.Value("--relay-ms").value_or("50"), 1, 50);
+
+    std::error_code ec;
+    if (!fs::is_regular_file(video, ec))
+        throw InputError("no such video: " + video);
+    const fs::path folder = fs::absolute(out).parent_path();
+    if (!fs::is_directory(folder, ec))
+        throw InputError("output folder does not exist: " + folder.string());
+    if (::access(folder.c_str(), W_OK) != 0)
+        throw InputError("output folder cannot be written: " + folder.string());
+
+    // The window runs offscreen, as in the tests.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "kqltool";
+    static char* argv[] = {name, nullptr};
+    Application->Initialize(argc, argv);
+    Application->SetTitle("Quellon");
+    if (const std::string failure = InstallProgramComponents(); !failure.empty())
+        throw InputError(failure);
+
+    ScriptedDialogService dialogs;
+    ScopedDialogService scoped(dialogs);
+    TForm1* form = new TForm1(Application);
+    struct FormGuard {
+        TForm1* form;
+        ~FormGuard() { form->Free(); }
+    } guard{form};
+    TReportCounter counter(form);
+    form->VideoSource()->OnPositionChange.Assign(&counter, &TReportCounter::Report);
+    if (auto* movie = dynamic_cast<TActiveMovie*>(form->ActiveMovie1); movie != nullptr && movie->RelayTimer())
+        movie->RelayTimer()->SetInterval(static_cast<unsigned>(relayMs));
+    form->Show();
+    auto failed = [&] { return !dialogs.MessageBoxes().empty(); };
+    auto lastMessage = [&] { return dialogs.MessageBoxes().back().text; };
+
+    // Open, and the first picture.
+    dialogs.QueueFileName(fs::absolute(video).string());
+    Click(form->Button1);
+    if (!WaitUntil([&] { return counter.reports > 0 || failed(); }, 60000))
+        throw InputError("the video did not open in time: " + video);
+    if (failed())
+        throw InputError("cannot open " + video + ": " + lastMessage());
+    if (form->VideoSource()->FrameCount() == 0)
+        throw InputError("the length of " + video + " in frames cannot be told, so the capture could not advance");
+
+    // Frame skip, then the bar.
+    form->SpinEdit3->SetValue(skip);
+    const int position = start / skip;
+    if (position >= form->ScrollBar1->Max())
+        throw InputError("--start " + std::to_string(start) + " is at or past the end of the video (the last start is frame " +
+                         std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
+    form->ScrollBar1->SetPosition(position);
+    const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
+    if (!WaitUntil([&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed(); }, 60000) || failed())
+        throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
+
+    // The zone: moved by its top left corner, then sized by its resize corner.
+    TShape* z = form->zone;
+    Drag(z, 1, 1, zone.left - z->Left(), zone.top - z->Top());
+    Drag(z, z->Width() - 2, z->Height() - 2, zone.width - z->Width(), zone.height - z->Height());
+    if (z->Left() != zone.left || z->Top() != zone.top || z->Width() != zone.width || z->Height() != zone.height)
+        throw UsageError("the zone could not be placed at " + a.Value("--zone").value_or(""));
+    form->ScrollBar2->SetPosition(brightness);
+    form->ScrollBar3->SetPosition(contrast);
+    form->SpinEdit1->SetValue(perFile);
+    if (files > 1) {
+        form->CheckBox1->SetChecked(true);
+        form->SpinEdit2->SetValue(files);
+    }
+
+    // The run.
+    dialogs.QueueFileName(fs::absolute(out).string());
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    const int total = perFile * files;
+    const auto begun = Clock::now();
+    Click(form->Button2);
+    if (failed())
+        throw InputError("cannot write " + out + ": " + lastMessage());
+    int lastPosition = form->ScrollBar1->Position();
+    auto lastMove = Clock::now();
+    auto lastLine = Clock::now();
+    while (form->Conversion().FramesLeft() >= 0) {
+        Application->HandleMessage();
+        if (failed()) {
+            Click(form->Button2); // cancel: close what was written
+            throw InputError("capture stopped: " + lastMessage());
+        }
+        const int now = form->ScrollBar1->Position();
+        if (now != lastPosition) {
+            lastPosition = now;
+            lastMove = Clock::now();
+        } else if (Clock::now() - lastMove > std::chrono::seconds(60)) {
+            Click(form->Button2);
+            throw InputError("the capture stopped advancing at frame " + std::to_string(skip * now));
+        }
+        if (terminal && Clock::now() - lastLine > std::chrono::milliseconds(200)) {
+            lastLine = Clock::now();
+            const int written = now - position;
+            const double seconds = std::chrono::duration<double>(Clock::now() - begun).count();
+            std::fprintf(stderr, "\r%d of %d frames, file %d of %d, %.1f frames/s ", written, total,
+                         std::min(files, written / perFile + 1), files, seconds > 0 ? written / seconds : 0.0);
+        }
+    }
+    if (terminal) {
+        const int written = form->ScrollBar1->Position() - position;
+        const double seconds = std::chrono::duration<double>(Clock::now() - begun).count();
+        std::fprintf(stderr, "\r%d of %d frames, %d file%s, %.1f frames/s\n", written, total, files,
+                     files > 1 ? "s" : "", seconds > 0 ? written / seconds : 0.0);
+    }
+    if (failed())
+        throw InputError("capture stopped: " + lastMessage());
+    return 0;
+}
