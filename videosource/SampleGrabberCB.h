@@ -70,6 +70,8 @@ public:
     void SetBurstInterval(std::int32_t value) noexcept;
     // Ask for WM_GRABBERFRAME's lParam 0 with the last frame of the armed capture.
     void SetRepauseAfterCapture(bool value) noexcept { repauseAfterCapture_.store(value); }
+    // Withdraws that request; true when it was still standing (no frame has taken it).
+    bool TakeRepauseRequest() noexcept { return repauseAfterCapture_.exchange(false); }
 
     // Takes over `type` (the grabber's connected type; the record is left zeroed) and
     // returns the format kind: VideoInfo or VideoInfo2 for a video type whose block holds a
