@@ -2,8 +2,10 @@
 # Quick start: installs what is missing, builds, and runs every test.
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+# The layering of includes is checked first (scripts/check-layers.sh): it takes no build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-layers.sh"
 "$root/scripts/install-deps.sh"
 export QT_QPA_PLATFORM=offscreen
 if [[ "${1:-}" == "--sanitize" ]]; then
