@@ -27,7 +27,7 @@ struct PlayerGraph::LoadJob {
 namespace {
 
 struct Command {
-    enum Kind { Run, Pause, PauseThenReady, SeekFrame, SeekSeconds, Rate } kind;
+    enum Kind { Run, Pause, PauseThenReady, SeekFrame, SeekSeconds, PauseAtFrame, PauseAtSeconds, Rate } kind;
     LONGLONG frame = 0;
     double value = 0;
 };
@@ -129,27 +129,41 @@ struct PlayerGraph::Session {
             break;
         }
         case Command::SeekFrame:
-        case Command::SeekSeconds: {
-            LONGLONG units = command.kind == Command::SeekFrame ? Timeline().FrameUnits(command.frame)
-                                                                : SourceTimeline::ToUnits(command.value);
-            const HRESULT hr = seeking->SetPositions(&units, AM_SEEKING_AbsolutePositioning, nullptr,
-                                                     AM_SEEKING_NoPositioning);
-            if (FAILED(hr))
-                break;  // a decode failure is reported by the graph as an event
-            std::lock_guard guard(lock);
-            ended = false;
-            if (command.kind == Command::SeekFrame) {
-                frame = command.frame;
-                seconds = Timeline().FrameSeconds(command.frame);
-            } else {
-                frame = Timeline().FrameAtUnits(units);
-                seconds = command.value;
+        case Command::SeekSeconds:
+            SeekTo(command.kind == Command::SeekFrame, command);
+            break;
+        case Command::PauseAtFrame:
+        case Command::PauseAtSeconds: {
+            // One command, so that the position read in between is never the one paused on.
+            control->Pause();
+            {
+                std::lock_guard guard(lock);
+                running = false;
             }
+            SeekTo(command.kind == Command::PauseAtFrame, command);
             break;
         }
         case Command::Rate:
             seeking->SetRate(command.value);
             break;
+        }
+    }
+
+    void SeekTo(bool byFrame, const Command& command)
+    {
+        LONGLONG units = byFrame ? Timeline().FrameUnits(command.frame) : SourceTimeline::ToUnits(command.value);
+        const HRESULT hr =
+            seeking->SetPositions(&units, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        if (FAILED(hr))
+            return;  // a decode failure is reported by the graph as an event
+        std::lock_guard guard(lock);
+        ended = false;
+        if (byFrame) {
+            frame = command.frame;
+            seconds = Timeline().FrameSeconds(command.frame);
+        } else {
+            frame = Timeline().FrameAtUnits(units);
+            seconds = command.value;
         }
     }
 
@@ -281,6 +295,14 @@ void PlayerGraph::Close()
 {
     if (!session_)
         return;
+    // A caller may still hold the graph, and with it the renderer and its window: that window
+    // must not go on showing the closed media's last picture inside the owner's window. It is
+    // hidden and parked in the hidden notify window (its handle stays valid for whoever
+    // subclassed it) until the graph's last reference goes.
+    if (const HWND renderer = RendererWindow(); renderer != nullptr) {
+        ShowWindow(renderer, SW_HIDE);
+        SetParent(renderer, notifyWindow_);
+    }
     std::unique_ptr<Session> session = std::move(session_);
     session->StopThread();
     session->events->SetNotifyWindow(0, 0, 0);
@@ -320,6 +342,24 @@ void PlayerGraph::SeekSeconds(double seconds)
     if (!session_)
         return;
     Command command{Command::SeekSeconds};
+    command.value = std::clamp(seconds, 0.0, info_.durationSeconds);
+    session_->Queue(command);
+}
+
+void PlayerGraph::PauseAtFrame(LONGLONG frame)
+{
+    if (!session_)
+        return;
+    Command command{Command::PauseAtFrame};
+    command.frame = std::clamp<LONGLONG>(frame, 0, std::max<LONGLONG>(info_.frameCount - 1, 0));
+    session_->Queue(command);
+}
+
+void PlayerGraph::PauseAtSeconds(double seconds)
+{
+    if (!session_)
+        return;
+    Command command{Command::PauseAtSeconds};
     command.value = std::clamp(seconds, 0.0, info_.durationSeconds);
     session_->Queue(command);
 }

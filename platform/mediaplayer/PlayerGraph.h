@@ -67,7 +67,9 @@ public:
     // True for the kMessageReady of the current graph.
     bool IsCurrentGeneration(WPARAM generation) const;
 
-    // Stops the command thread and releases the graph.
+    // Stops the command thread and releases the graph. The renderer's window is hidden and
+    // moved into the notify window first: a caller still holding the graph keeps it alive, but
+    // it no longer shows the closed media in the owner's window.
     void Close();
     bool IsOpen() const;
     const MediaInfo& Info() const { return info_; }
@@ -78,6 +80,10 @@ public:
     // Frame n (0 .. frameCount-1) or a time in seconds (0 .. duration).
     void SeekFrame(LONGLONG frame);
     void SeekSeconds(double seconds);
+    // Pauses, then goes to frame n or the time: one command, so that no position read in
+    // between reports where the playback happened to be.
+    void PauseAtFrame(LONGLONG frame);
+    void PauseAtSeconds(double seconds);
     void SetRate(double rate);
     // Whether an end of stream reported by the graph still stands: no command is queued or
     // running (each of them restarts or stops the stream, so a report from before it is
