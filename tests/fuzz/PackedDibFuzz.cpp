@@ -14,9 +14,10 @@
 
 namespace {
 
-// Inputs describing more bytes or pixels than this are left out: they only cost time.
-constexpr unsigned long long kMaxDibBytes = 16ull << 20;
-constexpr unsigned long long kMaxDibPixels = 4ull << 20;
+// Inputs describing more bytes or pixels than this are left out: they only cost time (a
+// bitmap of a few million pixels goes through five conversions here, each instrumented).
+constexpr unsigned long long kMaxDibBytes = 4ull << 20;
+constexpr unsigned long long kMaxDibPixels = 1ull << 20;
 
 unsigned long long Magnitude(LONG value)
 {
