@@ -147,6 +147,20 @@ bool TActiveMovie::BuildGrabberGraph()
     callback.SetNotifyWindow(Handle());
     if (GetDispInt(1001) == 0 && !displayLogo_)
         videoHidden_ = WordTrue;
+    // The player drives the same graph from its command thread: the whole rewiring, from the
+    // stop to the run, is one step for it.
+    ComPtr<IGraphLock> driveLock;
+    if (graph.As(driveLock) == S_OK && driveLock->Lock() != S_OK)
+        driveLock.Reset();
+    struct Unlock {
+        IGraphLock* lock;
+        ~Unlock()
+        {
+            if (lock != nullptr)
+                lock->Unlock();
+        }
+    } unlock{driveLock.Get()};
+
     // The state to go back to if the rewiring fails, so that a failed build leaves the graph
     // exactly as it found it.
     OAFilterState stateBefore = State_Stopped;
