@@ -141,6 +141,8 @@ TEST_F(MovieTest, AFileThatCannotBeOpenedGivesOnErrorAndNeverOnOpenComplete)
     EXPECT_GT(errors[0].size(), std::string("error 1 ").size()) << "a description comes with the code";
     EXPECT_EQ(static_cast<Cardinal>(kFrames), movie_->FrameCount());
     EXPECT_EQ(WordFalse, movie_->SnapshotToImage(image_)) << "nothing is open any more";
+    EXPECT_EQ(nullptr, movie_->RendererVideo()) << "the closed media's graph is let go";
+    EXPECT_EQ(nullptr, movie_->RendererWindow());
 
     // The same on a fresh component: the length stays 0.
     TActiveMovie* fresh = MakeMovie();
