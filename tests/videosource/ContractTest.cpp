@@ -118,6 +118,36 @@ TEST_F(MovieTest, SeeksTheComponentRefusesAndSeeksToTheCurrentFrameReportNothing
     EXPECT_EQ(before, events_.positions.size());
 }
 
+TEST_F(MovieTest, ReportsCarryBothUnitsAndSeeksKeepTheCallersDisplayMode)
+{
+    movie_->SetDisplayMode(mpFrames);
+    OpenAndWaitFirstReport(testvideos::NumberedVideo("mj.avi", kFrames, "-c:v mjpeg -q:v 3"));
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(static_cast<Cardinal>(kFrames), movie_->FrameCount());
+    PositionReport report = SeekAndWaitReport(25);
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(25u, report.NewFrame);
+    EXPECT_NEAR(1.0, report.NewTime, 1e-9);
+    EXPECT_EQ(25, report.Shown);
+
+    const std::size_t before = events_.positions.size();
+    movie_->SeekToTime(0.4);
+    ASSERT_TRUE(WaitUntil([&] { return events_.positions.size() > before; }, 5000));
+    report = events_.positions.back();
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(25u, report.OldFrame);
+    EXPECT_NEAR(1.0, report.OldTime, 1e-9);
+    EXPECT_EQ(10u, report.NewFrame);
+    EXPECT_NEAR(0.4, report.NewTime, 1e-9);
+    EXPECT_EQ(10, report.Shown);
+
+    // Beyond the length in seconds: nothing.
+    movie_->SeekToTime(kFrames / 25.0 + 0.5);
+    Pump(200);
+    EXPECT_EQ(before + 1, events_.positions.size());
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+}
+
 TEST_F(MovieTest, AFileThatCannotBeOpenedGivesOnErrorAndNeverOnOpenComplete)
 {
     const std::string bad = testvideos::TestFolder() + "/bad.mpg";
