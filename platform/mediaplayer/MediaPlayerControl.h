@@ -46,6 +46,11 @@
 // SetClientSite(nullptr) or destruction) and owns its windows and its media.
 // Thread: the user-interface thread that created it; every interface method must be called
 // there. The loading and command threads of the media never call into the object.
+// The filter graph (IActiveMovie) is driven by the media's command thread: Play, Pause and
+// position writes become commands carried out there, each under the graph's drive lock. A
+// container may drive the same graph from the user-interface thread (stop, reconnect, run):
+// each of its calls is serialised against those commands by the graph itself, and holding
+// the graph's IGraphLock makes a whole sequence one step for them (see FilterGraph.h).
 #pragma once
 
 #include "platform/com/ComObject.h"
@@ -153,7 +158,8 @@ public:
     HRESULT Open(BSTR fileName) override;
 
     // --- IActiveMovie ----------------------------------------------------------------------
-    // S_OK with the graph's IUnknown, or S_FALSE and null while no media is open.
+    // S_OK with the graph's IUnknown, or S_FALSE and null while no media is open. Returns
+    // once the commands already given have been carried out.
     HRESULT get_FilterGraph(IUnknown** graph) override;
 
     MEDIAPLAYER_UNUSED_SLOTS

@@ -44,6 +44,7 @@ struct PlayerGraph::Session {
     ComPtr<IMediaEventEx> events;
     ComPtr<IGraphDiagnostics> diagnostics;
     ComPtr<IVideoOwner> video;
+    ComPtr<IGraphLock> graphLock;
 
     std::thread thread;
     mutable std::mutex lock;
@@ -86,7 +87,16 @@ struct PlayerGraph::Session {
                 queue.pop_front();
                 busy = true;
             }
-            Execute(command);
+            {
+                // Each command is one step for whoever else drives the graph (a container
+                // stopping, rewiring and running it holds the same lock).
+                graphLock->Lock();
+                struct Unlock {
+                    IGraphLock* graphLock;
+                    ~Unlock() { graphLock->Unlock(); }
+                } unlock{graphLock.Get()};
+                Execute(command);
+            }
             std::lock_guard guard(lock);
             busy = false;
             if (queue.empty())
@@ -266,6 +276,8 @@ HRESULT PlayerGraph::FinishLoad(WPARAM loadId, HWND videoOwner, MediaInfo& info,
         hr = session->graph.As(session->seeking);
     if (SUCCEEDED(hr))
         hr = session->graph.As(session->events);
+    if (SUCCEEDED(hr))
+        hr = session->graph.As(session->graphLock);
     if (FAILED(hr)) {
         message = "The video of " + job->path + " cannot be shown.";
         if (session->control)

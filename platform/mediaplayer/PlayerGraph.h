@@ -16,6 +16,10 @@
 //
 // Thread: every method on the user-interface thread. The loading and command threads never
 // call back; they only post. Destruction joins both (a load in progress is waited for).
+// The command thread carries out each command under the graph's drive lock (IGraphLock), and
+// every driving call of the graph takes that lock too: a caller that drives the graph from
+// the user-interface thread (GetGraph) is serialised against our commands, call by call, or
+// for a whole sequence while it holds IGraphLock.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -108,8 +112,9 @@ public:
     // The graph's IUnknown (a new reference), or null when nothing is open. Waits until the
     // command thread has carried out what is queued, so that the caller finds the graph in
     // the state last asked for (a seek of long decoding can take a few hundred milliseconds).
-    // A caller that changes the graph's state or connections should do so while the media
-    // is paused or stopped, as commands given to the control later run on the command thread.
+    // Commands given to the control later run on the command thread: each of the caller's
+    // calls on the graph waits for a command being carried out and is carried out whole, and a
+    // sequence of calls held under IGraphLock::Lock sees no command in between.
     HRESULT GetGraph(IUnknown** graph) const;
     HWND RendererWindow() const;
     // Moves the renderer window into `owner` (without recreating it, so its handle stays the

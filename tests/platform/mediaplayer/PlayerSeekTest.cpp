@@ -166,6 +166,32 @@ TEST_F(PlayerOpeningPositionTest, OnceTheContainerHasReadThePlayingPositionItsPa
     EXPECT_EQ(static_cast<int>(held), ShownFrame());
 }
 
+TEST_F(PlayerSeekTest, AContainerDrivingTheGraphIsSerialisedAgainstThePlayersCommands)
+{
+    OpenPaused(NumberedVideo("long.avi", 250));
+    movie_->SetIntegerProp(kDispDisplayMode, 1);
+    const ComPtr<IUnknown> graph = FilterGraph();
+    ASSERT_TRUE(graph);
+    for (int round = 0; round < 12; ++round) {
+        // Commands for the player's thread, still being carried out while the container
+        // drives the same graph from here.
+        ASSERT_EQ(S_OK, Player()->Play());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 37) % 250);
+        ASSERT_EQ(S_OK, Player()->Pause());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 11) % 250);
+        EXPECT_EQ("", RewireUnderGraphLock(graph.Get())) << round;
+        ASSERT_EQ(S_OK, Player()->Play());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 53) % 250);
+        EXPECT_EQ("", RunSeekPause(graph.Get(), (round * 29) % 250)) << round;
+        ASSERT_EQ(S_OK, Player()->Pause());
+    }
+    ASSERT_TRUE(FilterGraph());  // the player's commands are done
+    EXPECT_TRUE(GraphStateIsEveryFiltersState(graph.Get()));
+    // The player still positions exactly.
+    SeekAndCheck(123, 123);
+    SeekAndCheck(7, 7);
+}
+
 TEST_F(PlayerSeekTest, TheRateIsAppliedToPlayback)
 {
     OpenPaused(NumberedVideo("open.avi", 50));
