@@ -17,8 +17,10 @@ namespace {
 // before posting is seen by the window procedure that handles the message (and by tools that
 // check for races, which cannot see the locking inside Qt's own event queue). Qt's posted
 // event only wakes the user-interface thread: one wake per message, each delivering the
-// oldest message waiting, so the messages go out in the order they were posted, and a
-// handler that runs a nested event loop still gets the messages posted meanwhile.
+// oldest message waiting, so the messages go out in the order they were posted, interleaved
+// with Qt's other events as before, and a handler that runs a nested event loop still gets
+// the messages posted meanwhile. The wake itself is made under the queue's lock and looked at
+// only after the receiver took that lock: its hand-over is then as visible as the message's.
 struct PostedMessage {
     HWND window;
     UINT message;
@@ -67,6 +69,10 @@ class MessagePumpObject final : public QObject {
 public:
     bool event(QEvent* event) override
     {
+        {
+            // Every wake was made under this lock by the thread that posted it.
+            std::lock_guard guard(Posted().lock);
+        }
         if (event->type() != WakeType())
             return QObject::event(event);
         try {
@@ -148,12 +154,14 @@ BOOL PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     QObject* pump = MessagePump();
     if (pump == nullptr)
         return FALSE;
+    QEvent* wake;
     {
         PostedQueue& queue = Posted();
         std::lock_guard guard(queue.lock);
         queue.messages.push_back(PostedMessage{handle, message, wParam, lParam, MessageClockMs()});
+        wake = new QEvent(WakeType());
     }
-    QCoreApplication::postEvent(pump, new QEvent(WakeType()));
+    QCoreApplication::postEvent(pump, wake);
     return TRUE;
 }
 
