@@ -4,9 +4,15 @@
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --tsan      ThreadSanitizer build in build-tsan/ (slow: not part of .ci/run);
 #                               extra arguments go to ctest, e.g. --tsan -R test_platform_dshow
+#   scripts/test.sh --fuzz      the fuzz targets' short run (scripts/fuzz.sh), clang build in build-fuzz/
+# The layering of includes is checked first (scripts/check-layers.sh): it takes no build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-layers.sh"
 "$root/scripts/install-deps.sh"
+if [[ "${1:-}" == "--fuzz" ]]; then
+  exec "$root/scripts/fuzz.sh"
+fi
 export QT_QPA_PLATFORM=offscreen
 if [[ "${1:-}" == "--sanitize" ]]; then
   BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DQUELLON_SANITIZE=ON
