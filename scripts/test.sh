@@ -3,8 +3,10 @@
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --fuzz      the fuzz targets' short run (scripts/fuzz.sh), clang build in build-fuzz/
+# The layering of includes is checked first (scripts/check-layers.sh): it takes no build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-layers.sh"
 "$root/scripts/install-deps.sh"
 if [[ "${1:-}" == "--fuzz" ]]; then
   exec "$root/scripts/fuzz.sh"
