@@ -79,9 +79,11 @@ void TActiveMovie::PlayerOpenStateChange(TObject*, int OldState, int NewState)
     framePosition_ = 0;
     if (NewState == 0) {
         grabberReady_ = false;
-        // The window went with the old media.
+        // The window and the graph belong to the media that closed: a failed open that
+        // follows must not leave us holding either.
         rendererWindow_ = nullptr;
         rendererPreviousProc_ = nullptr;
+        rendererVideo_.Reset();
     }
     if (NewState == 6) {
         rendererVideo_.Reset();
