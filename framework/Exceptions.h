@@ -5,7 +5,7 @@
 // procedure (the boundary catches and maps them).
 #pragma once
 
-#include "platform/base/WinErrors.h"
+#include "platform/base/SystemErrorCodes.h"
 #include "platform/base/WinTypes.h"
 
 #include <exception>
@@ -36,7 +36,7 @@ private:
 };
 
 // The Windows system error numbers that file errors are reported with are in
-// platform/base/WinErrors.h.
+// platform/base/SystemErrorCodes.h.
 
 // Maps a POSIX errno value to the Windows error number the program reports: ENOENT 2,
 // ENOTDIR 3, EACCES/EPERM/EISDIR 5, EROFS 19, EBUSY/ETXTBSY/EWOULDBLOCK 32, ENOSPC/EDQUOT
