@@ -5,6 +5,7 @@
 #include "convert/CropGeometry.h"
 #include "convert/FrameBuffer.h"
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
 #include "platform/user/ScriptedDialogService.h"
