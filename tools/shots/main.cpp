@@ -1,0 +1,98 @@
+// quellon-shots: pictures of the program's two windows for the README. It makes the windows
+// as the program does, opens VIDEO through the open dialog (answered by the scripted dialog
+// service), moves the bar, drags the crop zone, tunes brightness and contrast, and saves each
+// window as it is on screen.
+//
+//   quellon-shots VIDEO MAIN.png PLAYER.png
+#include "app/ProgramClasses.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/ControlsWidget.h"
+#include "framework/Picture.h"
+#include "platform/user/ScriptedDialogService.h"
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+#include <iostream>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        Application->HandleMessage();
+    }
+    return true;
+}
+
+void Pump(int ms) { WaitUntil([] { return false; }, ms); }
+
+bool Save(TForm* form, const char* path)
+{
+    Pump(300);
+    return form->Widget()->grab().save(QString::fromUtf8(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::cerr << "usage: quellon-shots VIDEO MAIN.png PLAYER.png\n";
+        return 2;
+    }
+    Application->Initialize(argc, argv);
+    Application->SetTitle("Quellon");
+    if (const std::string failure = InstallProgramComponents(); !failure.empty()) {
+        std::cerr << "quellon-shots: " << failure << "\n";
+        return 1;
+    }
+    ScriptedDialogService dialogs;
+    ScopedDialogService scoped(dialogs);
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+    Form1->Show();
+    dialogs.QueueFileName(argv[1]);
+    static_cast<QAbstractButton*>(Form1->Button1->Widget())->click();
+    if (!WaitUntil([] { return Form1->Image2->Picture()->Bitmap()->Width() > 0; }, 30000) ||
+        !dialogs.MessageBoxes().empty()) {
+        std::cerr << "quellon-shots: cannot open " << argv[1] << "\n";
+        return 1;
+    }
+    Form1->ScrollBar1->SetPosition(Form1->ScrollBar1->Max() * 2 / 5);
+    Pump(500);
+    TShape* zone = Form1->zone;
+    zone->OnMouseDown(zone, mbLeft, {ssLeft}, 5, 5);
+    zone->OnMouseMove(zone, {ssLeft}, 5 - 50, 5 - 40);
+    zone->OnMouseUp(zone, mbLeft, {}, 5 - 50, 5 - 40);
+    zone->OnMouseDown(zone, mbLeft, {ssLeft}, zone->Width() - 2, zone->Height() - 2);
+    zone->OnMouseMove(zone, {ssLeft}, zone->Width() - 2 + 60, zone->Height() - 2 + 40);
+    zone->OnMouseUp(zone, mbLeft, {}, zone->Width() - 2 + 60, zone->Height() - 2 + 40);
+    Form1->ScrollBar2->SetPosition(19);
+    Form1->ScrollBar3->SetPosition(11);
+    Form1->CheckBox1->SetChecked(true);
+    Form1->SpinEdit2->SetValue(4);
+    const bool mainSaved = Save(Form1, argv[2]);
+
+    dialogs.QueueFileName("/home/user/movies/life1.kql");
+    Form2->Show();
+    static_cast<QAbstractButton*>(Form2->Button1->Widget())->click();
+    const bool playerSaved = Save(Form2, argv[3]);
+    Form2->Hide();
+    Form1->Close();
+    Application->Run();
+    if (!mainSaved || !playerSaved) {
+        std::cerr << "quellon-shots: cannot save the pictures\n";
+        return 1;
+    }
+    return 0;
+}
