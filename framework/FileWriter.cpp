@@ -32,7 +32,7 @@ TFileWriter::~TFileWriter()
     try {
         Close();
     } catch (const EInOutError&) {
-        ::close(fd_);
+        Discard();
     }
 }
 
@@ -132,6 +132,15 @@ void TFileWriter::Close()
     // left to retry: report it and stay closed.
     if (::close(fd) != 0 && errno != EINTR)
         Fail(errno);
+}
+
+void TFileWriter::Discard() noexcept
+{
+    buffer_.clear();
+    if (!IsOpen())
+        return;
+    ::close(fd_);
+    fd_ = -1;
 }
 
 void TFileWriter::Truncate(std::uint64_t sizeBytes)

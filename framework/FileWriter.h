@@ -42,6 +42,8 @@ public:
     void Flush();
     // Flush, then close. A closed writer may be closed again (nothing happens).
     void Close();
+    // Closes without writing the buffered bytes, which are dropped; never fails.
+    void Discard() noexcept;
 
     // Bytes that reached the file (its size as far as this writer knows).
     std::uint64_t BytesInFile() const noexcept { return bytesInFile_; }
