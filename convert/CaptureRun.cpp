@@ -15,8 +15,7 @@
 
 namespace {
 
-// FrameCount div frame skip as a scroll bar range. A frame skip typed as 0 raises the
-// division error, which the application shows; a negative one gives an empty range.
+// FrameCount div frame skip as a scroll bar range, for a frame skip of at least 1.
 int PositionBarMax(Cardinal frameCount, int frameSkip)
 {
     const std::int64_t steps = Div<std::int64_t>(frameCount, frameSkip);
@@ -43,9 +42,15 @@ void TMovieConversion::ActiveMovie1PositionChange(TObject* Sender, double OldTim
 
 void TMovieConversion::ScrollBar1Change(TObject* Sender)
 {
-    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), c_.SpinEdit3->Value()));
-    // Frame numbers are unsigned: a negative product wraps past the length and is ignored.
-    c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(c_.SpinEdit3->Value() * c_.ScrollBar1->Position()));
+    // While the frame skip is being typed it can read 0 or less (the field brings it into
+    // its range only when it loses the focus). Such a skip has no range: the bar keeps its
+    // range and position, nothing is seeked, and a capture run waits for a real value.
+    const int frameSkip = c_.SpinEdit3->Value();
+    if (frameSkip < 1)
+        return;
+    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), frameSkip));
+    // A 32-bit product: position p shows video frame skip x p.
+    c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(frameSkip) * static_cast<Cardinal>(c_.ScrollBar1->Position()));
     EndOfVideoRule();
     c_.Label7->SetCaption(IntToStr(c_.ScrollBar1->Position()));
 }

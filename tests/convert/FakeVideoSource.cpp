@@ -31,6 +31,7 @@ void TFakeVideoSource::OpenMedia()
 void TFakeVideoSource::SeekToFrame(Cardinal frame)
 {
     insideSeek_ = true;
+    seekCalls_.push_back(frame);
     if (FrameCount() != 0 && frame <= FrameCount()) {
         position_ = frame;
         ++seeks_;

@@ -9,6 +9,7 @@
 #include "videosource/VideoSourceSurface.h"
 
 #include <functional>
+#include <vector>
 
 class TFakeVideoSource : public TComponent, public IVideoSourceSurface {
 public:
@@ -26,6 +27,8 @@ public:
 
     Cardinal Position() const noexcept { return position_; }
     int Seeks() const noexcept { return seeks_; }
+    // Every SeekToFrame call's frame number, carried out or not, in order.
+    const std::vector<Cardinal>& SeekCalls() const noexcept { return seekCalls_; }
     int Reports() const noexcept { return reports_; }
     bool InsideSeek() const noexcept { return insideSeek_; }
 
@@ -44,6 +47,7 @@ private:
     Cardinal position_ = 0;
     Cardinal reportedPosition_ = 0;
     int seeks_ = 0;
+    std::vector<Cardinal> seekCalls_;
     int reports_ = 0;
     bool insideSeek_ = false;
 };

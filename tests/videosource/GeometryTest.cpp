@@ -1,0 +1,1 @@
+#include "tests/videosource/MovieFixture.h"

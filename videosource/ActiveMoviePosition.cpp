@@ -1,0 +1,150 @@
+// TActiveMovie: the lengths of the media at open, seeking by frame and by time, the position
+// poll behind OnPositionChange, the rate and the selection.
+//
+// The player gives positions and lengths in the unit its display mode (32) names: seconds
+// or frames. Both are learnt at open by switching the mode and back; seeks switch the same
+// way, so the caller's display mode never changes.
+#include "videosource/ActiveMovie.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr DISPID kDisplayMode = 32;
+constexpr DISPID kDuration = 1003;
+constexpr DISPID kPosition = 1027;
+constexpr DISPID kRate = 1028;
+
+// Nearest, halves to even, in extended precision, as an unsigned 32-bit frame number.
+Cardinal RoundFrame(long double value)
+{
+    return static_cast<Cardinal>(Round(value));
+}
+
+} // namespace
+
+void TActiveMovie::DetermineLengths()
+{
+    lastPosition_ = -1;
+    double frames = 0;
+    if (GetDispEnum(kDisplayMode) == mpFrames) {
+        SetDispEnum(kDisplayMode, mpTime);
+        durationSeconds_ = GetDispDouble(kDuration);
+        SetDispEnum(kDisplayMode, mpFrames);
+        frames = GetDispDouble(kDuration);
+    } else {
+        SetDispEnum(kDisplayMode, mpFrames);
+        frames = GetDispDouble(kDuration);
+        SetDispEnum(kDisplayMode, mpTime);
+        durationSeconds_ = GetDispDouble(kDuration);
+    }
+    // The same number in both units: the control could not tell frames at all.
+    frameCount_ = frames == durationSeconds_ ? 0 : RoundFrame(frames);
+}
+
+void TActiveMovie::SeekToFrame(Cardinal frame)
+{
+    if (frameCount_ == 0 || frame > frameCount_)
+        return;
+    openRewindTicks_ = 0;
+    if (GetDispEnum(kDisplayMode) == mpTime) {
+        SetDispEnum(kDisplayMode, mpFrames);
+        SetDispDouble(kPosition, static_cast<double>(frame));
+        SetDispEnum(kDisplayMode, mpTime);
+    } else {
+        SetDispDouble(kPosition, static_cast<double>(frame));
+    }
+}
+
+void TActiveMovie::SeekToTime(double seconds)
+{
+    if (seconds > durationSeconds_)
+        return;
+    openRewindTicks_ = 0;
+    if (GetDispEnum(kDisplayMode) == mpFrames) {
+        SetDispEnum(kDisplayMode, mpTime);
+        SetDispDouble(kPosition, seconds);
+        SetDispEnum(kDisplayMode, mpFrames);
+    } else {
+        SetDispDouble(kPosition, seconds);
+    }
+}
+
+void TActiveMovie::PollPosition()
+{
+    if (!OnPositionChange.Assigned() && selectionEnd_ == -1)
+        return;
+    const double p = GetDispDouble(kPosition);
+    if (openRewindTicks_ > 0) {
+        --openRewindTicks_;
+        if (p != 0 && openRewindTicks_ > 0)
+            return;
+        openRewindTicks_ = 0;
+    }
+    if (p == lastPosition_)
+        return;
+    const double last = lastPosition_ == -1 ? 0.0 : lastPosition_;
+    double oldTime = 0;
+    Cardinal oldFrame = 0;
+    if (GetDispEnum(kDisplayMode) == mpFrames) {
+        oldFrame = RoundFrame(last);
+        framePosition_ = RoundFrame(p);
+        if (frameCount_ != 0) {
+            oldTime = static_cast<double>(static_cast<long double>(last) * durationSeconds_ / frameCount_);
+            timePosition_ = static_cast<double>(static_cast<long double>(p) * durationSeconds_ / frameCount_);
+        } else {
+            oldTime = 0;
+            timePosition_ = 0;
+        }
+    } else {
+        oldTime = last;
+        timePosition_ = p;
+        if (durationSeconds_ != 0) {
+            oldFrame = RoundFrame(static_cast<long double>(frameCount_) * last / durationSeconds_);
+            framePosition_ = RoundFrame(static_cast<long double>(frameCount_) * p / durationSeconds_);
+        } else {
+            oldFrame = 0;
+            framePosition_ = 0;
+        }
+    }
+    lastPosition_ = p;
+    OnPositionChange(this, oldTime, timePosition_, oldFrame, framePosition_);
+    if (selectionEnd_ >= 0 && p >= selectionEnd_)
+        Stop();
+}
+
+void TActiveMovie::SetRate(double value)
+{
+    rate_ = value;
+    SetDispDouble(kRate, value);
+}
+
+void TActiveMovie::SetSelectionStart(double value)
+{
+    if (value == selectionStart_)
+        return;
+    if (value == -1) {
+        selectionStart_ = value;
+        return;
+    }
+    if (value < 0)
+        return;
+    if (selectionEnd_ != -1 && value > selectionEnd_)
+        return;
+    selectionStart_ = value;
+}
+
+void TActiveMovie::SetSelectionEnd(double value)
+{
+    if (value == selectionEnd_)
+        return;
+    if (value == -1) {
+        selectionEnd_ = value;
+        return;
+    }
+    if (value < 0)
+        return;
+    if (selectionStart_ != -1 && value < selectionStart_)
+        return;
+    selectionEnd_ = value;
+}

@@ -1,0 +1,190 @@
+// TActiveMovie: still frames of the video. The renderer path reads the frame the video
+// renderer holds through IBasicVideo (a packed DIB) and turns it into a screen-compatible
+// bitmap; the sample-grabber path waits for the grabber to deliver its next frame.
+#include "videosource/ActiveMovie.h"
+
+#include "framework/Bitmap.h"
+#include "platform/gdi/Gdi.h"
+#include "videosource/MessageWait.h"
+
+#include <new>
+
+namespace {
+
+// Plays the media again after a snapshot that paused it, whatever way the snapshot ends.
+class ResumeAfterSnapshot {
+public:
+    ResumeAfterSnapshot(TActiveMovie& movie, bool wasPlaying) : movie_(movie), wasPlaying_(wasPlaying) {}
+    ~ResumeAfterSnapshot() noexcept(false)
+    {
+        if (!wasPlaying_)
+            return;
+        // An error while resuming must not replace one already on its way out.
+        if (std::uncaught_exceptions() > 0) {
+            try {
+                movie_.Play();
+            } catch (...) {
+            }
+        } else {
+            movie_.Play();
+        }
+    }
+    ResumeAfterSnapshot(const ResumeAfterSnapshot&) = delete;
+    ResumeAfterSnapshot& operator=(const ResumeAfterSnapshot&) = delete;
+
+private:
+    TActiveMovie& movie_;
+    bool wasPlaying_;
+};
+
+} // namespace
+
+WordBool TActiveMovie::SnapshotToImage(TImage* image)
+{
+    if (OpenState() != 6)
+        return WordFalse;
+    std::string noName;
+    return TakeSnapshot(0, noName, image, nullptr);
+}
+
+WordBool TActiveMovie::TakeSnapshot(std::uint8_t destKind, std::string& fileName, TImage* image, TPersistent* dest)
+{
+    ResumeAfterSnapshot resume(*this, Pause());
+    TBitmap* frame = nullptr;
+    const bool grabbed = grabberReady_ ? GrabFromSampleGrabber(frame) : GrabFromRenderer(frame);
+    if (!grabbed)
+        return WordFalse;
+    std::unique_ptr<TBitmap> owned(frame);
+    switch (destKind) {
+    case 0:
+        if (image != nullptr)
+            DrawIntoImage(frame, image, Rect(0, 0, frame->Width(), frame->Height()));
+        else if (dest != nullptr)
+            dest->Assign(frame);
+        break;
+    case 1:
+    case 2:
+        if (!SaveSnapshotFile(destKind, fileName, *frame))
+            return WordFalse;
+        break;
+    default:
+        break;
+    }
+    return WordTrue;
+}
+
+bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
+{
+    if (!rendererVideo_)
+        return false;
+    LONG w = 0;
+    LONG h = 0;
+    if (rendererVideo_->GetVideoSize(&w, &h) != S_OK)
+        return false;
+    LONG size = 0;
+    if (rendererVideo_->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
+        return false;
+    // Two bytes more than asked for, as the component has always allocated.
+    const std::int32_t needed = size + 2;
+    if (!imageBuffer_ || imageBufferSize_ < needed) {
+        imageBuffer_.reset();
+        imageBufferSize_ = 0;
+        imageBuffer_.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(needed)]);
+        if (!imageBuffer_)
+            return false;
+        imageBufferSize_ = needed;
+    }
+    LONG inOut = imageBufferSize_;
+    if (rendererVideo_->GetCurrentImage(&inOut, reinterpret_cast<LONG*>(imageBuffer_.get())) != S_OK)
+        return false;
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(imageBuffer_.get());
+    const std::size_t offset = header->biSize + 4u * header->biClrUsed + (header->biCompression == BI_BITFIELDS ? 12u : 0u);
+    if (offset >= static_cast<std::size_t>(imageBufferSize_))
+        return false;
+    HDC screen = GetDC(nullptr);
+    HBITMAP device = CreateDIBitmap(screen, header, CBM_INIT, imageBuffer_.get() + offset,
+                                    reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (device == nullptr)
+        return false;
+
+    std::unique_ptr<TBitmap> created;
+    if (bitmap == nullptr) {
+        created = std::make_unique<TBitmap>();
+        bitmap = created.get();
+    }
+    int w2 = 0;
+    int h2 = 0;
+    try {
+        if (ScaleToCaptureSize(w, h, w2, h2)) {
+            TBitmap temporary;
+            temporary.SetHandle(device);
+            device = nullptr;
+            bitmap->SetWidth(w2);
+            bitmap->SetHeight(h2);
+            bitmap->Canvas()->StretchDraw(Rect(0, 0, w2, h2), &temporary);
+        } else {
+            bitmap->SetHandle(device);
+            device = nullptr;
+        }
+    } catch (...) {
+        if (device != nullptr)
+            DeleteObject(device);
+        if (created)
+            bitmap = nullptr;
+        throw;
+    }
+    (void)created.release();
+    return true;
+}
+
+WordBool TActiveMovie::ScaleToCaptureSize(int w, int h, int& newW, int& newH) const
+{
+    if (captureSize_ == 100) {
+        newW = w;
+        newH = h;
+        return WordFalse;
+    }
+    newW = static_cast<int>(Round(static_cast<std::int32_t>(w * captureSize_) / 100.0));
+    newH = static_cast<int>(Round(static_cast<std::int32_t>(h * captureSize_) / 100.0));
+    return WordTrue;
+}
+
+void TActiveMovie::DrawIntoImage(TGraphic* graphic, TImage* image, const TRect& r)
+{
+    image->SetWidth(r.Right);
+    image->SetHeight(r.Bottom);
+    TBitmap* picture = image->Picture()->Bitmap();
+    picture->SetWidth(r.Right);
+    picture->SetHeight(r.Bottom);
+    picture->Canvas()->StretchDraw(r, graphic);
+}
+
+bool TActiveMovie::GrabFromSampleGrabber(TBitmap*& bitmap)
+{
+    if (!grabberReady_ || snapshotPending_)
+        return false;
+    snapshotPending_ = true;
+    snapshotDone_ = false;
+    snapshotBitmap_ = std::make_unique<TBitmap>();
+    captureDest_ = fcMemory;
+    struct EndWait {
+        TActiveMovie& movie;
+        ~EndWait()
+        {
+            movie.snapshotBitmap_.reset();
+            movie.snapshotPending_ = false;
+            movie.snapshotDone_ = false;
+        }
+    } endWait{*this};
+    if (!ArmGrabberForSnapshot())
+        return false;
+    // The grabber may never deliver (the graph stopped, the media ended, the frame could not
+    // be built): the wait is bounded, and then the grab fails as any failed grab does.
+    if (!WaitProcessingMessages([this] { return snapshotDone_; }, kGrabberFrameWaitMs))
+        return false;
+    if (bitmap == nullptr)
+        bitmap = new TBitmap();
+    bitmap->Assign(snapshotBitmap_.get());
+    return true;
+}
