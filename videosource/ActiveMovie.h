@@ -120,6 +120,9 @@ public:
     // Positions on a time in seconds (s > DurationSeconds: nothing); the display mode stays.
     void SeekToTime(double seconds);
     double DurationSeconds() const noexcept { return durationSeconds_; }
+    // FrameCount from the length read in frames and in seconds: 0 when both are the same
+    // number (the control ignored the unit), else the frames rounded, halves to even.
+    static Cardinal FrameCountOf(double frameLength, double seconds);
     double TimePosition() const noexcept { return timePosition_; }
     Cardinal FramePosition() const noexcept { return framePosition_; }
 
@@ -445,6 +448,9 @@ private:
     // until the player stands on position 0 again: the player may have shown a frame or two
     // before the pause reached it.
     int openRewindTicks_ = 0;
+    // Set when position 0 is written at open; a seek or a command of the caller clears it,
+    // so that the pause after the open never undoes the caller's own positioning.
+    bool openRewindWanted_ = false;
     static constexpr int kOpenRewindTicks = 40;
     struct {
         WORD Key = 0;

@@ -38,8 +38,13 @@ void TActiveMovie::DetermineLengths()
         SetDispEnum(kDisplayMode, mpTime);
         durationSeconds_ = GetDispDouble(kDuration);
     }
+    frameCount_ = FrameCountOf(frames, durationSeconds_);
+}
+
+Cardinal TActiveMovie::FrameCountOf(double frameLength, double seconds)
+{
     // The same number in both units: the control could not tell frames at all.
-    frameCount_ = frames == durationSeconds_ ? 0 : RoundFrame(frames);
+    return frameLength == seconds ? 0 : RoundFrame(frameLength);
 }
 
 void TActiveMovie::SeekToFrame(Cardinal frame)
@@ -47,6 +52,7 @@ void TActiveMovie::SeekToFrame(Cardinal frame)
     if (frameCount_ == 0 || frame > frameCount_)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     if (GetDispEnum(kDisplayMode) == mpTime) {
         SetDispEnum(kDisplayMode, mpFrames);
         SetDispDouble(kPosition, static_cast<double>(frame));
@@ -61,6 +67,7 @@ void TActiveMovie::SeekToTime(double seconds)
     if (seconds > durationSeconds_)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     if (GetDispEnum(kDisplayMode) == mpFrames) {
         SetDispEnum(kDisplayMode, mpTime);
         SetDispDouble(kPosition, seconds);
@@ -80,6 +87,7 @@ void TActiveMovie::PollPosition()
         if (p != 0 && openRewindTicks_ > 0)
             return;
         openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     }
     if (p == lastPosition_)
         return;

@@ -32,6 +32,7 @@ void TActiveMovie::OpenMedia()
     ReleaseOleStrings();
     justOpened_ = WordTrue;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     // The locale's encoding is UTF-8 here, so the name reaches the control whole. The
     // string stays alive until the next open or the component's end.
     BSTR name = Utf8ToBstr(FromWideString(fileName_));
@@ -46,6 +47,7 @@ void TActiveMovie::Play()
     if (OpenState() != 6)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     OleCheck(MediaPlayer()->Play());
     if (fullScreenMode_)
         SetDispInt(1032, 3);
@@ -56,6 +58,7 @@ void TActiveMovie::Stop()
     if (OpenState() != 6)
         return;
     openRewindTicks_ = 0;
+    openRewindWanted_ = false;
     OleCheck(MediaPlayer()->Stop());
     SetDispDouble(1027, 0);
 }
@@ -87,8 +90,10 @@ void TActiveMovie::PlayerOpenStateChange(TObject*, int OldState, int NewState)
         if (GetDispInt(1001) == 0 && !displayLogo_)
             videoHidden_ = WordTrue;
         DetermineLengths();
-        if (!autoStart_)
+        if (!autoStart_) {
             SetDispDouble(1027, 0);
+            openRewindWanted_ = true;
+        }
         if (rendererWindow_ == nullptr)
             FindRendererWindow();
         if (OnOpenComplete.Assigned())
@@ -291,12 +296,15 @@ void TActiveMovie::RelayTick(TObject*)
     if (pendingPause_) {
         pendingPause_ = WordFalse;
         OleCheck(MediaPlayer()->Pause());
-        // The player started playing before this pause reached it: back to the position
-        // written at open, so that the picture reported first is the first frame. The poll
-        // waits for the next tick, when the pause and the seek have been carried out.
-        SetDispDouble(1027, 0);
-        openRewindTicks_ = kOpenRewindTicks;
-        pollNow = false;
+        if (openRewindWanted_) {
+            // The player started playing before this pause reached it: back to the position
+            // written at open, so that the picture reported first is the first frame. The
+            // poll waits for the next tick, when the pause and the seek have been done.
+            openRewindWanted_ = false;
+            SetDispDouble(1027, 0);
+            openRewindTicks_ = kOpenRewindTicks;
+            pollNow = false;
+        }
     }
     if (OpenState() == 6) {
         if (pollNow)

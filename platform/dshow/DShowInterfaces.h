@@ -33,6 +33,7 @@ DEFINE_GUID(IID_ISampleGrabberCB, 0x0579154A, 0x2B53, 0x4994, 0xB0, 0xD0, 0xE7, 
 // Our own: the renderer's window placement and the graph's last failure text.
 DEFINE_GUID(IID_IVideoOwner, 0x2F3E8C41, 0x77B2, 0x4C0D, 0xA6, 0x5E, 0x19, 0xC4, 0x80, 0x3B, 0xD2, 0x57);
 DEFINE_GUID(IID_IGraphDiagnostics, 0x8A5D2F70, 0x0E4B, 0x4B9A, 0x8C, 0x3F, 0x61, 0x27, 0xE9, 0x54, 0xA0, 0x1D);
+DEFINE_GUID(IID_IGraphLock, 0x5C0B7E21, 0x9A43, 0x4E6F, 0xB1, 0x7D, 0x3E, 0x88, 0x20, 0x6A, 0xC4, 0x15);
 
 // Never implemented here: every graph runs on the system's steady clock. Filters keep a clock
 // they are given and hand it back.
@@ -302,3 +303,15 @@ struct IGraphDiagnostics : IUnknown {
     virtual HRESULT GetLastErrorText(BSTR* text) = 0;
 };
 COM_INTERFACE_TRAITS(IGraphDiagnostics, IUnknown, IID_IGraphDiagnostics);
+
+// The graph's drive lock, the one every state change, seek and connection change of the graph
+// takes for its duration: holding it makes a sequence of calls (stop, reconnect, run) one step
+// for every other thread that drives the graph, a media player's command thread included.
+// Lock blocks until no other thread holds it; a thread may lock again while it holds it, and
+// unlocks as often. Never from a streaming thread (a filter's, or a Sample Grabber callback):
+// a stop waits for that thread.
+struct IGraphLock : IUnknown {
+    virtual HRESULT Lock() = 0;
+    virtual HRESULT Unlock() = 0;  // S_FALSE when this thread does not hold it
+};
+COM_INTERFACE_TRAITS(IGraphLock, IUnknown, IID_IGraphLock);

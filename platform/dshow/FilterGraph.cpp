@@ -79,6 +79,7 @@ FilterGraph::FilterGraph() = default;
 
 FilterGraph::~FilterGraph()
 {
+    std::lock_guard drive(driveLock_);
     Stop();
     // Connections hold the filters of their peers: break them all before letting go.
     for (const Entry& entry : filters_)
@@ -148,6 +149,7 @@ HRESULT FilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name)
     if (filter == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         if (Contains(filter))
             return E_INVALIDARG;
         const std::u16string wanted = name != nullptr ? std::u16string(name) : std::u16string();
@@ -182,6 +184,7 @@ HRESULT FilterGraph::RemoveFilter(IBaseFilter* filter)
     if (filter == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         const auto found =
             std::find_if(filters_.begin(), filters_.end(), [&](const Entry& e) { return e.filter.Get() == filter; });
         if (found == filters_.end())
@@ -204,6 +207,7 @@ HRESULT FilterGraph::EnumFilters(IEnumFilters** filters)
     *filters = nullptr;
     return ComBoundary([&] {
         std::vector<ComPtr<IBaseFilter>> list;
+        std::lock_guard lock(filtersLock_);
         for (const Entry& entry : filters_)
             list.push_back(entry.filter);
         return CreateFilterEnumerator(list, filters);
@@ -215,6 +219,7 @@ HRESULT FilterGraph::FindFilterByName(LPCWSTR name, IBaseFilter** filter)
     if (name == nullptr || filter == nullptr)
         return E_POINTER;
     *filter = nullptr;
+    std::lock_guard lock(filtersLock_);
     for (const Entry& entry : filters_)
         if (entry.name == name)
             return entry.filter.CopyTo(filter);
@@ -226,6 +231,7 @@ HRESULT FilterGraph::ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYP
     if (output == nullptr || input == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         if (!OwnsPin(output) || !OwnsPin(input))
             return VFW_E_NOT_IN_GRAPH;
         if (state_.load() != State_Stopped)
@@ -249,6 +255,7 @@ HRESULT FilterGraph::Disconnect(IPin* pin)
 {
     if (pin == nullptr)
         return E_POINTER;
+    std::lock_guard drive(driveLock_);
     return pin->Disconnect();
 }
 
@@ -264,6 +271,7 @@ HRESULT FilterGraph::Connect(IPin* output, IPin* input)
     if (output == nullptr || input == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         PIN_DIRECTION outDirection;
         PIN_DIRECTION inDirection;
         if (output->QueryDirection(&outDirection) != S_OK || input->QueryDirection(&inDirection) != S_OK ||
@@ -298,6 +306,7 @@ HRESULT FilterGraph::Render(IPin* output)
     if (output == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         PIN_DIRECTION direction;
         if (output->QueryDirection(&direction) != S_OK || direction != PINDIR_OUTPUT)
             return VFW_E_INVALID_DIRECTION;
@@ -323,6 +332,7 @@ HRESULT FilterGraph::AddSourceFilter(LPCWSTR file, LPCWSTR filterName, IBaseFilt
         return E_POINTER;
     *filter = nullptr;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         ComPtr<VideoSourceFilter> source;
         std::string message;
         const HRESULT hr = VideoSourceFilter::Open(Utf16ToUtf8(file), source, message);
@@ -349,6 +359,7 @@ HRESULT FilterGraph::RenderFile(LPCWSTR file, LPCWSTR)
     if (file == nullptr)
         return E_POINTER;
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         ComPtr<IBaseFilter> source;
         HRESULT hr = AddSourceFilter(file, file, source.ReleaseAndGetAddressOf());
         if (hr != S_OK)
@@ -433,6 +444,7 @@ void FilterGraph::PrepareCompletion()
 HRESULT FilterGraph::Run()
 {
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         if (state_.load() == State_Running)
             return S_OK;
         if (state_.load() == State_Stopped) {
@@ -455,6 +467,7 @@ HRESULT FilterGraph::Run()
 HRESULT FilterGraph::Pause()
 {
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         HRESULT result = S_OK;
         for (const ComPtr<IBaseFilter>& filter : DownstreamFirst()) {
             const HRESULT hr = filter->Pause();
@@ -469,6 +482,7 @@ HRESULT FilterGraph::Pause()
 HRESULT FilterGraph::Stop()
 {
     return ComBoundary([&]() -> HRESULT {
+        std::lock_guard drive(driveLock_);
         std::vector<ComPtr<IBaseFilter>> order = DownstreamFirst();
         std::reverse(order.begin(), order.end());  // sources first: the stream ends before its receivers
         HRESULT result = S_OK;
@@ -521,8 +535,47 @@ HRESULT FilterGraph::get_RegFilterCollection(IDispatch** collection)
 
 HRESULT FilterGraph::StopWhenReady()
 {
+    std::lock_guard drive(driveLock_);
     // Pausing delivers the current frame before it returns, so the graph is ready at once.
     const HRESULT hr = Pause();
     const HRESULT stopped = Stop();
     return FAILED(hr) ? hr : stopped;
+}
+
+// --- IGraphLock --------------------------------------------------------------------------
+
+void FilterGraph::DriveLock::lock()
+{
+    std::unique_lock guard(lock_);
+    const std::thread::id me = std::this_thread::get_id();
+    if (depth_ > 0 && owner_ == me) {
+        ++depth_;
+        return;
+    }
+    free_.wait(guard, [&] { return depth_ == 0; });
+    owner_ = me;
+    depth_ = 1;
+}
+
+bool FilterGraph::DriveLock::unlock()
+{
+    std::lock_guard guard(lock_);
+    if (depth_ == 0 || owner_ != std::this_thread::get_id())
+        return false;
+    if (--depth_ == 0) {
+        owner_ = std::thread::id();
+        free_.notify_one();
+    }
+    return true;
+}
+
+HRESULT FilterGraph::Lock()
+{
+    driveLock_.lock();
+    return S_OK;
+}
+
+HRESULT FilterGraph::Unlock()
+{
+    return driveLock_.unlock() ? S_OK : S_FALSE;
 }

@@ -7,13 +7,27 @@
 // EC_COMPLETE once every renderer has finished, EC_ERRORABORT when the stream failed, posted
 // as the owner's message to the owner's window and queued for GetEvent.
 //
-// Threads: driven from the user-interface thread (building, state changes, seeking, video
-// window). AddSourceFilter makes no window, so a graph not yet shared may open and index its
-// file on a loading thread; Render and RenderFile make the renderer and its window and belong
-// to the user-interface thread. After EC_COMPLETE the graph stays running, as the real one
-// does: to play again, set a new position (which restarts the stream) rather than Run. Filters report events from the streaming thread (IMediaEventSink::Notify), which
-// only queues the event and posts the notification, and GetState may be asked from any
-// thread. The graph keeps a reference to each of its filters; filters do not hold the graph.
+// Threads. Every call that changes the graph (membership, connections, state changes,
+// seeks, rate, time format, the video owner) takes the graph's drive lock for its duration, so
+// that calls from several threads are each carried out whole, one after another: a media
+// player drives its graph from its command thread while its container may drive it from the
+// user-interface thread. IGraphLock holds that lock across a sequence of calls (stop,
+// reconnect, run) so that no other thread's call comes in between; the player's command
+// thread takes it for each of its commands. Which thread may call what:
+//   - Render, RenderFile and put_Owner make or move the renderer's window: the user-interface
+//     thread. AddSourceFilter makes no window, so a graph not yet shared may open and index its
+//     file on a loading thread.
+//   - AddFilter, RemoveFilter, Connect, ConnectDirect, Disconnect, Run, Pause, Stop,
+//     StopWhenReady, SetPositions, SetRate, SetTimeFormat: any thread but a streaming thread.
+//     A filter's streaming thread, and a Sample Grabber callback running on it, must not call
+//     them: a stop waits for that thread, which would then wait for itself.
+//   - Reads (GetState, positions, durations, the renderer's IBasicVideo, EnumFilters,
+//     FindFilterByName, GetEvent) and IMediaEventSink::Notify: any thread, without the drive
+//     lock; filters report events from the streaming thread, which only queues the event and
+//     posts the notification.
+// After EC_COMPLETE the graph stays running, as the real one does: to play again, set a new
+// position (which restarts the stream) rather than Run. The graph keeps a reference to each of
+// its filters; filters do not hold the graph.
 #pragma once
 
 #include "platform/com/ComObject.h"
@@ -25,10 +39,11 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 class FilterGraph final : public ComObject<IGraphBuilder, IMediaControl, IMediaSeeking, IBasicVideo, IMediaEventEx,
-                                           IMediaEventSink, IVideoOwner, IGraphDiagnostics> {
+                                           IMediaEventSink, IVideoOwner, IGraphDiagnostics, IGraphLock> {
 public:
     FilterGraph();
     ~FilterGraph() override;
@@ -145,6 +160,10 @@ public:
 
     HRESULT GetLastErrorText(BSTR* text) override;
 
+    // IGraphLock
+    HRESULT Lock() override;
+    HRESULT Unlock() override;
+
 private:
     struct Entry {
         ComPtr<IBaseFilter> filter;
@@ -154,6 +173,20 @@ private:
         LONG code;
         LONG_PTR param1;
         LONG_PTR param2;
+    };
+
+    // A lock that the holding thread may take again (and must release as often), and that
+    // tells whether the calling thread holds it.
+    class DriveLock {
+    public:
+        void lock();
+        bool unlock();  // false when the calling thread does not hold it
+
+    private:
+        std::mutex lock_;
+        std::condition_variable free_;
+        std::thread::id owner_;
+        int depth_ = 0;
     };
 
     // Filters ordered so that each comes before every filter that feeds it.
@@ -167,8 +200,9 @@ private:
     void PrepareCompletion();
     void QueueEvent(const Event& event);  // eventLock_ held
 
-    // Changed only by the driving thread, under filtersLock_; other threads read a copy taken
-    // under the lock (FindFilterInterface), so a callback may ask the graph for positions.
+    DriveLock driveLock_;
+    // Changed only under driveLock_ and filtersLock_ both; read under either (other threads
+    // take a copy under filtersLock_, so that a callback may ask the graph for positions).
     std::vector<Entry> filters_;
     mutable std::mutex filtersLock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};

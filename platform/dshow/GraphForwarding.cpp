@@ -32,7 +32,6 @@ HRESULT FilterGraph::IsFormatSupported(const GUID* format) FORWARD_SEEKING(IsFor
 HRESULT FilterGraph::QueryPreferredFormat(GUID* format) FORWARD_SEEKING(QueryPreferredFormat(format))
 HRESULT FilterGraph::GetTimeFormat(GUID* format) FORWARD_SEEKING(GetTimeFormat(format))
 HRESULT FilterGraph::IsUsingTimeFormat(const GUID* format) FORWARD_SEEKING(IsUsingTimeFormat(format))
-HRESULT FilterGraph::SetTimeFormat(const GUID* format) FORWARD_SEEKING(SetTimeFormat(format))
 HRESULT FilterGraph::GetDuration(LONGLONG* duration) FORWARD_SEEKING(GetDuration(duration))
 HRESULT FilterGraph::GetStopPosition(LONGLONG* stop) FORWARD_SEEKING(GetStopPosition(stop))
 HRESULT FilterGraph::GetCurrentPosition(LONGLONG* current) FORWARD_SEEKING(GetCurrentPosition(current))
@@ -41,13 +40,28 @@ HRESULT FilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* targetForma
     FORWARD_SEEKING(ConvertTimeFormat(target, targetFormat, source, sourceFormat))
 HRESULT FilterGraph::GetPositions(LONGLONG* current, LONGLONG* stop) FORWARD_SEEKING(GetPositions(current, stop))
 HRESULT FilterGraph::GetAvailable(LONGLONG* earliest, LONGLONG* latest) FORWARD_SEEKING(GetAvailable(earliest, latest))
-HRESULT FilterGraph::SetRate(double rate) FORWARD_SEEKING(SetRate(rate))
 HRESULT FilterGraph::GetRate(double* rate) FORWARD_SEEKING(GetRate(rate))
 HRESULT FilterGraph::GetPreroll(LONGLONG* preroll) FORWARD_SEEKING(GetPreroll(preroll))
 #undef FORWARD_SEEKING
 
+// Changes of the position, the rate and the unit are driving calls: under the drive lock.
+HRESULT FilterGraph::SetTimeFormat(const GUID* format)
+{
+    std::lock_guard drive(driveLock_);
+    const ComPtr<IMediaSeeking> seeking = FindFilterInterface<IMediaSeeking>();
+    return seeking ? seeking->SetTimeFormat(format) : E_NOTIMPL;
+}
+
+HRESULT FilterGraph::SetRate(double rate)
+{
+    std::lock_guard drive(driveLock_);
+    const ComPtr<IMediaSeeking> seeking = FindFilterInterface<IMediaSeeking>();
+    return seeking ? seeking->SetRate(rate) : E_NOTIMPL;
+}
+
 HRESULT FilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags)
 {
+    std::lock_guard drive(driveLock_);
     const ComPtr<IMediaSeeking> seeking = FindFilterInterface<IMediaSeeking>();
     if (!seeking)
         return E_NOTIMPL;
@@ -108,6 +122,7 @@ HRESULT FilterGraph::IsUsingDefaultDestination() FORWARD_VIDEO(IsUsingDefaultDes
 
 HRESULT FilterGraph::put_Owner(HWND owner)
 {
+    std::lock_guard drive(driveLock_);
     HRESULT result = S_OK;
     for (const Entry& entry : filters_) {
         ComPtr<IVideoOwner> video;

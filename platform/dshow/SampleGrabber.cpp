@@ -1,7 +1,30 @@
 #include "platform/dshow/SampleGrabber.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+
+namespace {
+
+// The grabbers whose callback the current thread is calling, innermost last.
+thread_local std::vector<const SampleGrabber*> t_callbacksOf;
+
+}  // namespace
+
+SampleGrabber::CallScope::CallScope(const SampleGrabber* grabber)
+{
+    t_callbacksOf.push_back(grabber);
+}
+
+SampleGrabber::CallScope::~CallScope()
+{
+    t_callbacksOf.pop_back();
+}
+
+bool SampleGrabber::CallScope::Inside(const SampleGrabber* grabber)
+{
+    return std::find(t_callbacksOf.begin(), t_callbacksOf.end(), grabber) != t_callbacksOf.end();
+}
 
 // --- pins --------------------------------------------------------------------------------
 
@@ -101,6 +124,7 @@ HRESULT SampleGrabber::HandleSample(IMediaSample* sample)
     ComPtr<ISampleGrabberCB> callback;
     LONG kind;
     bool oneShot;
+    std::uint64_t generation = 0;
     {
         std::lock_guard lock(lock_);
         if (bufferSamples_ && data != nullptr && length > 0) {
@@ -110,13 +134,26 @@ HRESULT SampleGrabber::HandleSample(IMediaSample* sample)
         callback = callback_;
         kind = callbackKind_;
         oneShot = oneShot_;
+        if (callback) {
+            generation = callbackGeneration_;
+            runningCalls_.push_back(generation);
+        }
     }
     // The callback's result does not change what happens to the sample.
     if (callback) {
-        if (kind == 0)
-            callback->SampleCB(seconds, sample);
-        else
-            callback->BufferCB(seconds, data, length);
+        {
+            const CallScope inside(this);
+            if (kind == 0)
+                callback->SampleCB(seconds, sample);
+            else
+                callback->BufferCB(seconds, data, length);
+            // Our reference goes while the call still counts as running: once SetCallback has
+            // returned, its caller may free a callback that does not count references.
+            callback.Reset();
+        }
+        std::lock_guard lock(lock_);
+        runningCalls_.erase(std::find(runningCalls_.begin(), runningCalls_.end(), generation));
+        callDone_.notify_all();
     }
     if (State() == State_Stopped)
         return VFW_E_WRONG_STATE;  // stopped while the callback ran: pass nothing on
@@ -201,10 +238,18 @@ HRESULT SampleGrabber::SetCallback(ISampleGrabberCB* callback, LONG which)
         return E_INVALIDARG;
     ComPtr<ISampleGrabberCB> old;
     {
-        std::lock_guard lock(lock_);
+        std::unique_lock lock(lock_);
         old = std::move(callback_);
         callback_ = ComPtr<ISampleGrabberCB>::AddRefFrom(callback);
         callbackKind_ = which;
+        const std::uint64_t replaced = callbackGeneration_++;
+        // Calls that began before the change end first, unless this is one of them: a callback
+        // that changes the callback would otherwise wait for itself.
+        if (!CallScope::Inside(this))
+            callDone_.wait(lock, [&] {
+                return std::none_of(runningCalls_.begin(), runningCalls_.end(),
+                                    [&](std::uint64_t g) { return g <= replaced; });
+            });
     }
     return S_OK;  // the old callback is released outside the lock
 }

@@ -10,12 +10,19 @@
 //
 // Threads: configuration from any thread; the callback and buffer are guarded by a lock that
 // is not held while the callback runs, so a callback may call back into the grabber.
+// SetCallback returns only once every call of the callback it replaced has returned and the
+// grabber has let go of it, so its caller may free that callback at once (even one that does
+// not count references); called from inside a callback call it does not wait, since that call
+// cannot end before it. A callback must therefore not wait for a thread that changes the
+// callback.
 #pragma once
 
 #include "platform/dshow/FilterBase.h"
 #include "platform/dshow/PinBase.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -70,6 +77,16 @@ private:
     friend class SampleGrabberInputPin;
     friend class SampleGrabberOutputPin;
 
+    // Marks the current thread as inside a callback call of one grabber, for its lifetime.
+    class CallScope {
+    public:
+        explicit CallScope(const SampleGrabber* grabber);
+        ~CallScope();
+        CallScope(const CallScope&) = delete;
+        CallScope& operator=(const CallScope&) = delete;
+        static bool Inside(const SampleGrabber* grabber);
+    };
+
     SampleGrabber();
     HRESULT HandleSample(IMediaSample* sample);
 
@@ -79,6 +96,10 @@ private:
     MediaTypeHolder wanted_;
     ComPtr<ISampleGrabberCB> callback_;
     LONG callbackKind_ = 0;
+    // Each SetCallback starts a new generation; the generations of the calls running now.
+    std::uint64_t callbackGeneration_ = 0;
+    std::vector<std::uint64_t> runningCalls_;
+    std::condition_variable callDone_;
     bool oneShot_ = false;
     bool bufferSamples_ = false;
     std::vector<BYTE> buffer_;

@@ -5,7 +5,9 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/user/WinUser.h"
 
+#include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace mediaplayer {
 namespace {
@@ -468,6 +470,7 @@ HRESULT MediaPlayerControl::Play()
         }
         if (openState_ != kOpenOpen)
             return E_UNEXPECTED;
+        openingPosition_.reset();
         if (playState_ != kPlayPlaying) {
             playsDone_ = 0;
             StartPlaying();
@@ -480,6 +483,7 @@ HRESULT MediaPlayerControl::Stop()
 {
     return ComBoundary([&]() -> HRESULT {
         playWhenReady_ = false;
+        openingPosition_.reset();
         if (openState_ != kOpenOpen)
             return S_OK;
         if (playState_ == kPlayPlaying)
@@ -493,9 +497,15 @@ HRESULT MediaPlayerControl::Pause()
 {
     return ComBoundary([&]() -> HRESULT {
         playWhenReady_ = false;
+        const std::optional<OpeningPosition> opening = std::exchange(openingPosition_, std::nullopt);
         if (openState_ != kOpenOpen || playState_ != kPlayPlaying)
             return S_OK;
-        graph_->Pause();
+        if (!opening)
+            graph_->Pause();
+        else if (opening->byFrame)
+            graph_->PauseAtFrame(std::llround(opening->value));
+        else
+            graph_->PauseAtSeconds(opening->value);
         SetPlayState(kPlayPaused);
         return S_OK;
     });

@@ -21,6 +21,21 @@
 // soon as it is open. The end of the stream fires 3002 and stops at the end (or back at the
 // start with AutoRewind); Play from the end starts again at the beginning.
 //
+// The opening position: when a media starts playing by itself as soon as it is open, a
+// position the container writes while the events announcing the opening are delivered to it
+// (in its open-state handler, typically rewinding to 0) is remembered, and the first Pause of
+// that playback returns the picture to it, in one step with the pause. A container that
+// rewinds at open and pauses once it sees the media play thus stands exactly on the frame it
+// rewound to, however late its pause comes. Any other position write, a read of the position
+// after those events (the container has seen the playback go on), Play, Stop, the tracker,
+// the end of the stream or a stream failure forget it.
+//
+// Keyboard focus: a click gives it to the control's window; in full screen, where the
+// renderer's window (the same handle) sits on a top-level window of the screen's size, the
+// renderer's window takes it, on entering and on a click, so that the keys, key-ups included,
+// reach a container that subclassed that window. Leaving full screen gives it back to the
+// control's window.
+//
 // A file without pictures (audio only) does not open: this platform has no sound output,
 // so the graph has nothing to render it with, and the control reports what a real player
 // reports for a file it cannot render: the error event with VFW_E_UNSUPPORTED_STREAM and a
@@ -31,6 +46,11 @@
 // SetClientSite(nullptr) or destruction) and owns its windows and its media.
 // Thread: the user-interface thread that created it; every interface method must be called
 // there. The loading and command threads of the media never call into the object.
+// The filter graph (IActiveMovie) is driven by the media's command thread: Play, Pause and
+// position writes become commands carried out there, each under the graph's drive lock. A
+// container may drive the same graph from the user-interface thread (stop, reconnect, run):
+// each of its calls is serialised against those commands by the graph itself, and holding
+// the graph's IGraphLock makes a whole sequence one step for them (see FilterGraph.h).
 #pragma once
 
 #include "platform/com/ComObject.h"
@@ -41,6 +61,7 @@
 #include "platform/mediaplayer/PlayerProperties.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,7 +158,8 @@ public:
     HRESULT Open(BSTR fileName) override;
 
     // --- IActiveMovie ----------------------------------------------------------------------
-    // S_OK with the graph's IUnknown, or S_FALSE and null while no media is open.
+    // S_OK with the graph's IUnknown, or S_FALSE and null while no media is open. Returns
+    // once the commands already given have been carried out.
     HRESULT get_FilterGraph(IUnknown** graph) override;
 
     MEDIAPLAYER_UNUSED_SLOTS
@@ -191,6 +213,8 @@ private:
     void PaintWindow();
     void PaintControlBar(HDC dc, const RECT& bar);
     void UpdateFullScreen();
+    // The window that takes the keyboard focus: the renderer's in full screen, else ours.
+    HWND FocusTarget() const;
     void HookRenderer();
     // Renderer hooks that still name us pass messages straight on from now on.
     void ForgetRendererHooks();
@@ -227,6 +251,16 @@ private:
     LONG playsDone_ = 0;
     HRESULT errorCode_ = S_OK;
     std::u16string errorDescription_;
+
+    // The opening batch: from the moment the media opens and starts playing by itself until
+    // the events that announce it have been delivered. A position written during it is the
+    // opening position, to which the first pause of that playback returns.
+    struct OpeningPosition {
+        bool byFrame;
+        double value;
+    };
+    bool openingBatch_ = false;
+    std::optional<OpeningPosition> openingPosition_;
 
     std::vector<PendingEvent> pendingEvents_;
     bool firePosted_ = false;

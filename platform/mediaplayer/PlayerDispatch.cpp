@@ -127,6 +127,10 @@ HRESULT MediaPlayerControl::GetProperty(DISPID id, VARIANT* result)
     case kDispDuration:
         return InitVariantFromDouble(DurationInUnits(), result);
     case kDispCurrentPosition:
+        // A container that reads the position after the opening batch has seen the playback
+        // go on: its pause is an ordinary one from now on.
+        if (!openingBatch_)
+            openingPosition_.reset();
         return InitVariantFromDouble(PositionInUnits(), result);
     case kDispOpenState:
         return InitVariantFromInt32(openState_, result);
@@ -153,10 +157,17 @@ HRESULT MediaPlayerControl::PutProperty(DISPID id, const VARIANT& value, EXCEPIN
         // Without open media there is nothing to position; containers write 0 at creation.
         if (openState_ != kOpenOpen)
             return S_OK;
-        if (properties_.Int(kDispDisplayMode) == 1)
+        const bool byFrame = properties_.Int(kDispDisplayMode) == 1;
+        if (byFrame)
             graph_->SeekFrame(std::llround(position));
         else
             graph_->SeekSeconds(position);
+        // Written while the container learns that the media opened: the first pause of the
+        // playback we started returns there (see the header). Any later write is a seek.
+        if (openingBatch_)
+            openingPosition_ = OpeningPosition{byFrame, position};
+        else
+            openingPosition_.reset();
         if (window_ != nullptr)
             InvalidateRect(window_, nullptr, FALSE);
         return S_OK;

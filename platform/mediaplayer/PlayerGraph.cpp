@@ -27,7 +27,7 @@ struct PlayerGraph::LoadJob {
 namespace {
 
 struct Command {
-    enum Kind { Run, Pause, PauseThenReady, SeekFrame, SeekSeconds, Rate } kind;
+    enum Kind { Run, Pause, PauseThenReady, SeekFrame, SeekSeconds, PauseAtFrame, PauseAtSeconds, Rate } kind;
     LONGLONG frame = 0;
     double value = 0;
 };
@@ -44,6 +44,7 @@ struct PlayerGraph::Session {
     ComPtr<IMediaEventEx> events;
     ComPtr<IGraphDiagnostics> diagnostics;
     ComPtr<IVideoOwner> video;
+    ComPtr<IGraphLock> graphLock;
 
     std::thread thread;
     mutable std::mutex lock;
@@ -86,7 +87,16 @@ struct PlayerGraph::Session {
                 queue.pop_front();
                 busy = true;
             }
-            Execute(command);
+            {
+                // Each command is one step for whoever else drives the graph (a container
+                // stopping, rewiring and running it holds the same lock).
+                graphLock->Lock();
+                struct Unlock {
+                    IGraphLock* graphLock;
+                    ~Unlock() { graphLock->Unlock(); }
+                } unlock{graphLock.Get()};
+                Execute(command);
+            }
             std::lock_guard guard(lock);
             busy = false;
             if (queue.empty())
@@ -129,27 +139,41 @@ struct PlayerGraph::Session {
             break;
         }
         case Command::SeekFrame:
-        case Command::SeekSeconds: {
-            LONGLONG units = command.kind == Command::SeekFrame ? Timeline().FrameUnits(command.frame)
-                                                                : SourceTimeline::ToUnits(command.value);
-            const HRESULT hr = seeking->SetPositions(&units, AM_SEEKING_AbsolutePositioning, nullptr,
-                                                     AM_SEEKING_NoPositioning);
-            if (FAILED(hr))
-                break;  // a decode failure is reported by the graph as an event
-            std::lock_guard guard(lock);
-            ended = false;
-            if (command.kind == Command::SeekFrame) {
-                frame = command.frame;
-                seconds = Timeline().FrameSeconds(command.frame);
-            } else {
-                frame = Timeline().FrameAtUnits(units);
-                seconds = command.value;
+        case Command::SeekSeconds:
+            SeekTo(command.kind == Command::SeekFrame, command);
+            break;
+        case Command::PauseAtFrame:
+        case Command::PauseAtSeconds: {
+            // One command, so that the position read in between is never the one paused on.
+            control->Pause();
+            {
+                std::lock_guard guard(lock);
+                running = false;
             }
+            SeekTo(command.kind == Command::PauseAtFrame, command);
             break;
         }
         case Command::Rate:
             seeking->SetRate(command.value);
             break;
+        }
+    }
+
+    void SeekTo(bool byFrame, const Command& command)
+    {
+        LONGLONG units = byFrame ? Timeline().FrameUnits(command.frame) : SourceTimeline::ToUnits(command.value);
+        const HRESULT hr =
+            seeking->SetPositions(&units, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        if (FAILED(hr))
+            return;  // a decode failure is reported by the graph as an event
+        std::lock_guard guard(lock);
+        ended = false;
+        if (byFrame) {
+            frame = command.frame;
+            seconds = Timeline().FrameSeconds(command.frame);
+        } else {
+            frame = Timeline().FrameAtUnits(units);
+            seconds = command.value;
         }
     }
 
@@ -252,6 +276,8 @@ HRESULT PlayerGraph::FinishLoad(WPARAM loadId, HWND videoOwner, MediaInfo& info,
         hr = session->graph.As(session->seeking);
     if (SUCCEEDED(hr))
         hr = session->graph.As(session->events);
+    if (SUCCEEDED(hr))
+        hr = session->graph.As(session->graphLock);
     if (FAILED(hr)) {
         message = "The video of " + job->path + " cannot be shown.";
         if (session->control)
@@ -281,6 +307,14 @@ void PlayerGraph::Close()
 {
     if (!session_)
         return;
+    // A caller may still hold the graph, and with it the renderer and its window: that window
+    // must not go on showing the closed media's last picture inside the owner's window. It is
+    // hidden and parked in the hidden notify window (its handle stays valid for whoever
+    // subclassed it) until the graph's last reference goes.
+    if (const HWND renderer = RendererWindow(); renderer != nullptr) {
+        ShowWindow(renderer, SW_HIDE);
+        SetParent(renderer, notifyWindow_);
+    }
     std::unique_ptr<Session> session = std::move(session_);
     session->StopThread();
     session->events->SetNotifyWindow(0, 0, 0);
@@ -320,6 +354,24 @@ void PlayerGraph::SeekSeconds(double seconds)
     if (!session_)
         return;
     Command command{Command::SeekSeconds};
+    command.value = std::clamp(seconds, 0.0, info_.durationSeconds);
+    session_->Queue(command);
+}
+
+void PlayerGraph::PauseAtFrame(LONGLONG frame)
+{
+    if (!session_)
+        return;
+    Command command{Command::PauseAtFrame};
+    command.frame = std::clamp<LONGLONG>(frame, 0, std::max<LONGLONG>(info_.frameCount - 1, 0));
+    session_->Queue(command);
+}
+
+void PlayerGraph::PauseAtSeconds(double seconds)
+{
+    if (!session_)
+        return;
+    Command command{Command::PauseAtSeconds};
     command.value = std::clamp(seconds, 0.0, info_.durationSeconds);
     session_->Queue(command);
 }

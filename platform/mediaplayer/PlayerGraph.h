@@ -16,6 +16,10 @@
 //
 // Thread: every method on the user-interface thread. The loading and command threads never
 // call back; they only post. Destruction joins both (a load in progress is waited for).
+// The command thread carries out each command under the graph's drive lock (IGraphLock), and
+// every driving call of the graph takes that lock too: a caller that drives the graph from
+// the user-interface thread (GetGraph) is serialised against our commands, call by call, or
+// for a whole sequence while it holds IGraphLock.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -67,7 +71,9 @@ public:
     // True for the kMessageReady of the current graph.
     bool IsCurrentGeneration(WPARAM generation) const;
 
-    // Stops the command thread and releases the graph.
+    // Stops the command thread and releases the graph. The renderer's window is hidden and
+    // moved into the notify window first: a caller still holding the graph keeps it alive, but
+    // it no longer shows the closed media in the owner's window.
     void Close();
     bool IsOpen() const;
     const MediaInfo& Info() const { return info_; }
@@ -78,6 +84,10 @@ public:
     // Frame n (0 .. frameCount-1) or a time in seconds (0 .. duration).
     void SeekFrame(LONGLONG frame);
     void SeekSeconds(double seconds);
+    // Pauses, then goes to frame n or the time: one command, so that no position read in
+    // between reports where the playback happened to be.
+    void PauseAtFrame(LONGLONG frame);
+    void PauseAtSeconds(double seconds);
     void SetRate(double rate);
     // Whether an end of stream reported by the graph still stands: no command is queued or
     // running (each of them restarts or stops the stream, so a report from before it is
@@ -102,8 +112,9 @@ public:
     // The graph's IUnknown (a new reference), or null when nothing is open. Waits until the
     // command thread has carried out what is queued, so that the caller finds the graph in
     // the state last asked for (a seek of long decoding can take a few hundred milliseconds).
-    // A caller that changes the graph's state or connections should do so while the media
-    // is paused or stopped, as commands given to the control later run on the command thread.
+    // Commands given to the control later run on the command thread: each of the caller's
+    // calls on the graph waits for a command being carried out and is carried out whole, and a
+    // sequence of calls held under IGraphLock::Lock sees no command in between.
     HRESULT GetGraph(IUnknown** graph) const;
     HWND RendererWindow() const;
     // Moves the renderer window into `owner` (without recreating it, so its handle stays the

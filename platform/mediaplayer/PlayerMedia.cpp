@@ -16,6 +16,8 @@ constexpr UINT_PTR kEndOfStreamTimer = 2;
 void MediaPlayerControl::CloseMedia()
 {
     const bool wasOpen = openState_ != kOpenClosed;
+    openingBatch_ = false;
+    openingPosition_.reset();
     graph_->AbandonLoad();
     graph_->Close();
     playWhenReady_ = false;
@@ -63,10 +65,13 @@ void MediaPlayerControl::OnReady(WPARAM generation)
     SetReadyState(kReadyComplete);
     Layout();
     playsDone_ = 0;
-    if (playWhenReady_)
+    openingPosition_.reset();
+    if (playWhenReady_) {
         StartPlaying();
-    else
+        openingBatch_ = true;  // ends with the batch of events queued above
+    } else {
         SetPlayState(kPlayStopped);
+    }
     playWhenReady_ = false;
 }
 
@@ -97,6 +102,7 @@ void MediaPlayerControl::OnGraphEvents()
                 SetTimer(notifyWindow_, kEndOfStreamTimer, 20, nullptr);
             }
         } else if (event.code == EC_ERRORABORT) {
+            openingPosition_.reset();
             graph_->Pause();
             const std::string text = graph_->LastErrorText();
             ReportError(static_cast<HRESULT>(event.param1), text.empty() ? "The media cannot be played on." : text);
@@ -123,6 +129,7 @@ void MediaPlayerControl::RecheckEndOfStream()
 
 void MediaPlayerControl::OnEndOfStream()
 {
+    openingPosition_.reset();
     graph_->MarkEnded();
     ++playsDone_;
     const LONG playCount = properties_.Int(kDispPlayCount);
@@ -187,6 +194,17 @@ void MediaPlayerControl::QueueEvent(DISPID id, std::vector<EventArgument> argume
 void MediaPlayerControl::FireQueuedEvents()
 {
     firePosted_ = false;
+    // The events queued when the media opened are all in this batch: once they are delivered,
+    // the container has had its chance to position the media it was told about.
+    struct BatchEnd {
+        bool& opening;
+        bool was;
+        ~BatchEnd()
+        {
+            if (was)
+                opening = false;
+        }
+    } batchEnd{openingBatch_, openingBatch_};
     // A handler may call us back and queue more; those go out after this batch.
     std::vector<PendingEvent> batch;
     batch.swap(pendingEvents_);

@@ -180,13 +180,29 @@ void MediaPlayerControl::UpdateFullScreen()
     } else if (!wanted && fullScreenWindow_ != nullptr) {
         // Back into our window (or the hidden one) before the full-screen window goes.
         const HWND renderer = graph_->RendererWindow();
+        const bool rendererHadFocus = renderer != nullptr && GetFocus() == renderer;
         if (renderer != nullptr)
             SetParent(renderer, window_ != nullptr ? window_ : notifyWindow_);
         HWND window = fullScreenWindow_;
         fullScreenWindow_ = nullptr;
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         DestroyWindow(window);
+        if (rendererHadFocus && window_ != nullptr)
+            SetFocus(window_);
     }
+}
+
+HWND MediaPlayerControl::FocusTarget() const
+{
+    // In full screen the keys go to the video itself: a container that subclassed the
+    // renderer's window (to catch the key that leaves full screen) sees them there, and our
+    // hook on it still turns them into the standard key events.
+    if (fullScreenWindow_ != nullptr) {
+        const HWND renderer = graph_->RendererWindow();
+        if (renderer != nullptr && GetParent(renderer) == fullScreenWindow_)
+            return renderer;
+    }
+    return window_;
 }
 
 void MediaPlayerControl::Layout()
@@ -198,7 +214,10 @@ void MediaPlayerControl::Layout()
     if (fullScreenWindow_ != nullptr) {
         RECT screen{};
         GetClientRect(fullScreenWindow_, &screen);
+        const bool entering = GetParent(graph_->RendererWindow()) != fullScreenWindow_;
         graph_->PlaceVideo(fullScreenWindow_, FitInto(screen, graph_->Info().width, graph_->Info().height));
+        if (entering && FocusTarget() != window_)
+            SetFocus(FocusTarget());
     } else if (window_ == nullptr) {
         if (open)
             graph_->PlaceVideo(notifyWindow_, RECT{0, 0, graph_->Info().width, graph_->Info().height});
@@ -289,6 +308,7 @@ void MediaPlayerControl::SeekToTrackerPoint(int x)
     if (right <= left || openState_ != kOpenOpen)
         return;
     const double fraction = std::clamp(double(x - left) / (right - left), 0.0, 1.0);
+    openingPosition_.reset();
     graph_->SeekSeconds(fraction * graph_->Info().durationSeconds);
     InvalidateRect(window_, nullptr, FALSE);
 }
@@ -404,8 +424,8 @@ bool MediaPlayerControl::HandleInput(HWND from, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (window_ != nullptr)
-            SetFocus(window_);
+        if (const HWND target = FocusTarget(); target != nullptr)
+            SetFocus(target);
         doubleClicked_ = false;
         if (clicks)
             FireMouse(DISPID_MOUSEDOWN, wParam | (message == WM_LBUTTONDOWN   ? MK_LBUTTON

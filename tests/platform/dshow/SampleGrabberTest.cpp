@@ -6,7 +6,11 @@
 #include "platform/dshow/MediaTypes.h"
 #include "platform/user/WinUser.h"
 
+#include <chrono>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
 
 using namespace graphtest;
 
@@ -146,4 +150,93 @@ TEST_F(Grabber, EventOptions)
     EXPECT_EQ(EC_COMPLETE, code);
     EXPECT_EQ(S_OK, events_->FreeEventParams(code, p1, p2));
     EXPECT_EQ(S_OK, events_->RestoreDefaultHandling(EC_COMPLETE));
+}
+
+namespace {
+
+// A callback that does not count references (AddRef 2, Release 1), as a component's callback
+// that it frees itself; it remembers being freed, so that a call still running on it is seen.
+std::mutex g_freedLock;
+std::set<const void*> g_freed;
+std::atomic<int> g_callsOnFreed{0};
+
+class UncountedCallback final : public ISampleGrabberCB {
+public:
+    UncountedCallback()
+    {
+        std::lock_guard lock(g_freedLock);
+        g_freed.erase(this);  // the address of one freed before
+    }
+    ~UncountedCallback()
+    {
+        std::lock_guard lock(g_freedLock);
+        g_freed.insert(this);
+    }
+    HRESULT QueryInterface(REFIID iid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_ISampleGrabberCB)
+            return E_NOINTERFACE;
+        *object = static_cast<ISampleGrabberCB*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT SampleCB(double, IMediaSample*) override { return S_OK; }
+    HRESULT BufferCB(double, BYTE*, LONG length) override
+    {
+        inside = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // long enough to be freed
+        {
+            std::lock_guard lock(g_freedLock);
+            if (g_freed.count(this) != 0) {
+                ++g_callsOnFreed;
+                return S_OK;
+            }
+        }
+        lastLength = length;
+        ++calls;
+        if (grabberToClear != nullptr)
+            grabberToClear->SetCallback(nullptr, 1);
+        inside = false;
+        return S_OK;
+    }
+    std::atomic<bool> inside{false};
+    std::atomic<int> calls{0};
+    LONG lastLength = 0;
+    ISampleGrabber* grabberToClear = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Grabber, ACallbackMayBeFreedAsSoonAsSetCallbackReturnsWhileTheGraphRuns)
+{
+    g_callsOnFreed = 0;
+    ASSERT_EQ(S_OK, control_->Run());
+    for (int round = 0; round < 5; ++round) {
+        auto* callback = new UncountedCallback();
+        ASSERT_EQ(S_OK, grabber_->SetCallback(callback, 1));
+        // Changed in the middle of a call: that call ends before SetCallback returns.
+        ASSERT_TRUE(WaitUntil([&] { return callback->inside.load(); }, 5000)) << round;
+        ASSERT_EQ(S_OK, grabber_->SetCallback(nullptr, 1));
+        delete callback;
+    }
+    control_->Stop();
+    EXPECT_EQ(0, g_callsOnFreed.load());
+}
+
+TEST_F(Grabber, ACallbackThatClearsTheCallbackFromInsideItsCallIsNotWaitedFor)
+{
+    UncountedCallback callback;
+    callback.grabberToClear = grabber_.Get();
+    ASSERT_EQ(S_OK, grabber_->SetCallback(&callback, 1));
+    ASSERT_EQ(S_OK, control_->Run());
+    ASSERT_TRUE(WaitUntil([&] { return callback.calls.load() > 0; }, 5000));
+    // Once cleared, no call follows; SetCallback from here waits for nothing left.
+    ASSERT_EQ(S_OK, grabber_->SetCallback(nullptr, 1));
+    control_->Stop();
+    EXPECT_EQ(1, callback.calls.load());
+    EXPECT_EQ(DibRowBytes(kWidth, 24) * kHeight, callback.lastLength);
 }

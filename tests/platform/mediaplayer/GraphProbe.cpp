@@ -160,3 +160,102 @@ double GraphRate(IUnknown* graph)
 }
 
 }  // namespace playertest
+
+namespace playertest {
+namespace {
+
+std::vector<ComPtr<IBaseFilter>> FiltersOf(IGraphBuilder* builder)
+{
+    std::vector<ComPtr<IBaseFilter>> result;
+    ComPtr<IEnumFilters> filters;
+    if (builder->EnumFilters(filters.ReleaseAndGetAddressOf()) != S_OK)
+        return result;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK)
+        result.push_back(ComPtr<IBaseFilter>::TakeOver(filter));
+    return result;
+}
+
+std::string CheckAllInState(IGraphBuilder* builder, IMediaControl* control, FILTER_STATE wanted)
+{
+    OAFilterState state = -1;
+    if (control->GetState(0, &state) != S_OK || state != wanted)
+        return "graph state " + std::to_string(state);
+    for (const ComPtr<IBaseFilter>& filter : FiltersOf(builder)) {
+        FILTER_STATE filterState;
+        if (filter->GetState(0, &filterState) != S_OK || filterState != wanted)
+            return "filter state " + std::to_string(filterState);
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string RewireUnderGraphLock(IUnknown* graph)
+{
+    ComPtr<IGraphBuilder> builder;
+    ComPtr<IMediaControl> control;
+    ComPtr<IGraphLock> lock;
+    if (ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK || ComQuery(graph, lock) != S_OK)
+        return "graph interfaces";
+    if (lock->Lock() != S_OK)
+        return "lock";
+    std::string failure = [&]() -> std::string {
+        if (control->Stop() != S_OK)
+            return "stop";
+        if (std::string state = CheckAllInState(builder.Get(), control.Get(), State_Stopped); !state.empty())
+            return "after stop: " + state;
+        ComPtr<IPin> rendererIn;
+        for (const ComPtr<IBaseFilter>& filter : FiltersOf(builder.Get()))
+            if (!PinOf(filter.Get(), PINDIR_OUTPUT))
+                rendererIn = PinOf(filter.Get(), PINDIR_INPUT);
+        ComPtr<IPin> upstream;
+        if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
+            return "renderer";
+        if (builder->Disconnect(upstream.Get()) != S_OK || builder->Disconnect(rendererIn.Get()) != S_OK)
+            return "disconnect";
+        if (const HRESULT hr = builder->Connect(upstream.Get(), rendererIn.Get()); hr != S_OK)
+            return "connect " + std::to_string(hr);
+        if (std::string state = CheckAllInState(builder.Get(), control.Get(), State_Stopped); !state.empty())
+            return "after connect: " + state;
+        if (control->Pause() != S_OK)
+            return "pause";
+        return "";
+    }();
+    // Taken again by the same thread, as a helper called inside a held sequence would.
+    if (lock->Lock() != S_OK || lock->Unlock() != S_OK)
+        failure += " nested lock";
+    if (lock->Unlock() != S_OK)
+        failure += " unlock";
+    if (lock->Unlock() != S_FALSE)
+        failure += " unlock without holding";
+    return failure;
+}
+
+std::string RunSeekPause(IUnknown* graph, LONGLONG frame)
+{
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaSeeking> seeking;
+    if (ComQuery(graph, control) != S_OK || ComQuery(graph, seeking) != S_OK)
+        return "graph interfaces";
+    if (FAILED(control->Run()))
+        return "run";
+    LONGLONG units = frame * 400'000;  // 25 frames a second
+    if (FAILED(seeking->SetPositions(&units, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning)))
+        return "seek";
+    if (FAILED(control->Pause()))
+        return "pause";
+    return "";
+}
+
+bool GraphStateIsEveryFiltersState(IUnknown* graph)
+{
+    ComPtr<IGraphBuilder> builder;
+    ComPtr<IMediaControl> control;
+    OAFilterState state = -1;
+    if (ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK || control->GetState(0, &state) != S_OK)
+        return false;
+    return CheckAllInState(builder.Get(), control.Get(), static_cast<FILTER_STATE>(state)).empty();
+}
+
+}  // namespace playertest

@@ -34,6 +34,15 @@ std::string InsertSampleGrabber(IUnknown* graph);
 }  // namespace playertest
 
 namespace playertest {
+// A container's rewiring of the graph as one step under the graph's lock (IGraphLock): stop,
+// check that the graph and every filter stopped, take the renderer's input off the filter
+// feeding it and connect the two again, check that nothing was run in between, pause. ""
+// on success, else what failed.
+std::string RewireUnderGraphLock(IUnknown* graph);
+// Drives the graph directly, call by call: run, seek to the frame, pause. "" or what failed.
+std::string RunSeekPause(IUnknown* graph, LONGLONG frame);
+// Whether the graph's state is the state of each of its filters.
+bool GraphStateIsEveryFiltersState(IUnknown* graph);
 // The graph's playback rate (IMediaSeeking::GetRate), 0 when it cannot be read.
 double GraphRate(IUnknown* graph);
 }  // namespace playertest

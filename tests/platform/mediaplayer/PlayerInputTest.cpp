@@ -4,7 +4,11 @@
 #include "tests/platform/mediaplayer/PlayerTestSupport.h"
 
 #include "platform/mediaplayer/MediaPlayerControl.h"
+#include "platform/user/UserQt.h"
 #include "platform/user/WinUser.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 using namespace mediaplayer;
 
@@ -81,6 +85,69 @@ TEST_F(PlayerTest, MouseInputOnTheVideoIsReportedInTheControlsCoordinates)
     // F1 on the video goes up to the control's window and reaches the host as help.
     SendMessageA(renderer, WM_KEYDOWN, VK_F1, 0);
     EXPECT_TRUE(log_.Has("help"));
+}
+
+// A container's filter on the renderer's window, as the video source component installs
+// one: key-ups are recorded and kept, everything else goes on to the previous procedure.
+std::vector<std::string> g_rendererKeys;
+WNDPROC g_rendererPrevious = nullptr;
+
+LRESULT RendererKeyFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_KEYUP)
+        g_rendererKeys.push_back((message == WM_KEYUP ? "up " : "down ") + std::to_string(wParam));
+    if (message == WM_KEYUP)
+        return 0;
+    return CallWindowProcA(g_rendererPrevious, window, message, wParam, lParam);
+}
+
+// A key pressed and released on the keyboard: Qt gives it to the widget holding the focus.
+void TypeKey(int qtKey)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr)
+        target = WindowWidget(GetFocus());
+    ASSERT_NE(nullptr, target) << "no window holds the keyboard focus";
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+TEST_F(PlayerTest, InFullScreenTheKeysGoToTheRenderersWindowAndItsFilterSeesTheKeyUps)
+{
+    movie_->SetWordBoolProp(kDispAutoStart, false);
+    movie_->SetWordBoolProp(kDispSendKeyboardEvents, true);
+    OpenAndWait(NumberedVideo("open.avi", 50));
+    const HWND renderer = RendererOf(movie_->Handle());
+    ASSERT_NE(nullptr, renderer);
+    g_rendererKeys.clear();
+    g_rendererPrevious = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(renderer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RendererKeyFilter)));
+    SetFocus(movie_->Handle());
+
+    movie_->SetIntegerProp(kDispDisplaySize, kSizeFullScreen);
+    ASSERT_NE(movie_->Handle(), GetParent(renderer));
+    EXPECT_EQ(renderer, GetFocus());
+    log_.entries.clear();
+    TypeKey(Qt::Key_Escape);
+    TypeKey(Qt::Key_A);
+    // The control still fires its key event for the key-down it sees behind the filter.
+    EXPECT_EQ((std::vector<std::string>{"down 27", "up 27", "down 65", "up 65"}), g_rendererKeys);
+    EXPECT_EQ((std::vector<std::string>{"keydown 27", "keydown 65"}), log_.Starting("key"));
+    // A click on the video in full screen leaves the keys with it.
+    SendMessageA(renderer, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+    SendMessageA(renderer, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+    EXPECT_EQ(renderer, GetFocus());
+
+    // Back in the control's window, the keys go to the control's own window again.
+    movie_->SetIntegerProp(kDispDisplaySize, kSizeFitToWindow);
+    EXPECT_EQ(movie_->Handle(), GetParent(renderer));
+    EXPECT_EQ(movie_->Handle(), GetFocus());
+    g_rendererKeys.clear();
+    TypeKey(Qt::Key_B);
+    EXPECT_TRUE(g_rendererKeys.empty());
+    SetWindowLongPtrA(renderer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_rendererPrevious));
 }
 
 TEST_F(PlayerTest, KeysFireKeyEventsAndF1AsksTheHostForHelp)

@@ -3,6 +3,8 @@
 #include "tests/platform/mediaplayer/GraphProbe.h"
 #include "tests/platform/mediaplayer/PlayerTestSupport.h"
 
+#include "platform/com/Bstr.h"
+
 #include <QElapsedTimer>
 
 using namespace mediaplayer;
@@ -97,6 +99,97 @@ TEST_F(PlayerSeekTest, PlayAdvancesAndPauseHoldsTheShownFrame)
     EXPECT_EQ(static_cast<int>(held), ShownFrame());
     EXPECT_TRUE(log_.Has("play 0>2"));
     EXPECT_TRUE(log_.Has("play 2>1"));
+}
+
+// A container that does what the video source component does with a media it must not play:
+// it rewinds to 0 in its open-state handler and pauses once it has seen the media play, late
+// (a timer tick on a busy machine), reading the position only when told to.
+class RewindingContainer : public TObject {
+public:
+    void OpenState(TObject*, int, int newState)
+    {
+        if (newState == kOpenOpen)
+            movie_->SetDoubleProp(kDispCurrentPosition, 0);
+    }
+    void PlayState(TObject*, int, int newState)
+    {
+        if (newState == kPlayPlaying)
+            sawPlaying = true;
+    }
+    TDerivedMovie_* movie_ = nullptr;
+    bool sawPlaying = false;
+};
+
+class PlayerOpeningPositionTest : public PlayerSeekTest {
+protected:
+    void OpenRewindingAndWaitForPlay()
+    {
+        container_.movie_ = movie_;
+        movie_->OnOpenStateChange.Assign(&container_, &RewindingContainer::OpenState);
+        movie_->OnPlayStateChange.Assign(&container_, &RewindingContainer::PlayState);
+        UniqueBstr name(NumberedVideo("long.avi", 250));
+        ASSERT_EQ(S_OK, Player()->Open(name.Get()));
+        ASSERT_TRUE(WaitUntil([&] { return container_.sawPlaying; }));
+    }
+    RewindingContainer container_;
+};
+
+TEST_F(PlayerOpeningPositionTest, APauseAfterTheOwnStartReturnsToThePositionWrittenAtOpen)
+{
+    OpenRewindingAndWaitForPlay();
+    // The media plays on in the meantime: at 25 frames a second, several frames.
+    QElapsedTimer late;
+    late.start();
+    WaitUntil([&] { return late.elapsed() >= 200; });
+    ASSERT_EQ(S_OK, Player()->Pause());
+    ASSERT_TRUE(FilterGraph());  // taking the graph waits until the pause is carried out
+    EXPECT_EQ(kPlayPaused, Int(kDispPlayState));
+    EXPECT_EQ(0, ShownFrame());
+    EXPECT_EQ(0.0, Double(kDispCurrentPosition));
+    // The position stays there, and playing goes on from it.
+    late.restart();
+    WaitUntil([&] { return late.elapsed() >= 100; });
+    EXPECT_EQ(0, ShownFrame());
+    ASSERT_EQ(S_OK, Player()->Play());
+    ASSERT_TRUE(WaitUntil([&] { return Double(kDispCurrentPosition) >= 0.2; }));
+}
+
+TEST_F(PlayerOpeningPositionTest, OnceTheContainerHasReadThePlayingPositionItsPauseIsAnOrdinaryOne)
+{
+    movie_->SetIntegerProp(kDispDisplayMode, 1);
+    OpenRewindingAndWaitForPlay();
+    ASSERT_TRUE(WaitUntil([&] { return Double(kDispCurrentPosition) >= 5; }));
+    ASSERT_EQ(S_OK, Player()->Pause());
+    ASSERT_TRUE(FilterGraph());
+    const double held = Double(kDispCurrentPosition);
+    EXPECT_GE(held, 3);  // where the renderer stands: the clock may be a frame ahead of it
+    EXPECT_EQ(static_cast<int>(held), ShownFrame());
+}
+
+TEST_F(PlayerSeekTest, AContainerDrivingTheGraphIsSerialisedAgainstThePlayersCommands)
+{
+    OpenPaused(NumberedVideo("long.avi", 250));
+    movie_->SetIntegerProp(kDispDisplayMode, 1);
+    const ComPtr<IUnknown> graph = FilterGraph();
+    ASSERT_TRUE(graph);
+    for (int round = 0; round < 12; ++round) {
+        // Commands for the player's thread, still being carried out while the container
+        // drives the same graph from here.
+        ASSERT_EQ(S_OK, Player()->Play());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 37) % 250);
+        ASSERT_EQ(S_OK, Player()->Pause());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 11) % 250);
+        EXPECT_EQ("", RewireUnderGraphLock(graph.Get())) << round;
+        ASSERT_EQ(S_OK, Player()->Play());
+        movie_->SetDoubleProp(kDispCurrentPosition, (round * 53) % 250);
+        EXPECT_EQ("", RunSeekPause(graph.Get(), (round * 29) % 250)) << round;
+        ASSERT_EQ(S_OK, Player()->Pause());
+    }
+    ASSERT_TRUE(FilterGraph());  // the player's commands are done
+    EXPECT_TRUE(GraphStateIsEveryFiltersState(graph.Get()));
+    // The player still positions exactly.
+    SeekAndCheck(123, 123);
+    SeekAndCheck(7, 7);
 }
 
 TEST_F(PlayerSeekTest, TheRateIsAppliedToPlayback)
