@@ -10,10 +10,7 @@
 // ratio of processor time (steadier on a busy machine), with the peak memory of the child
 // process that ran the file (each file runs in its own process so the figures do not mix).
 //
-// Usage: bench_decode [--threads T] [--cache DIR] [--only SUBSTRING]
-//   T (default 1) is used for both our decoder and the ffmpeg command.
-//   DIR defaults to $TMPDIR/quellon-bench-videos; the ffmpeg command is $QUELLON_FFMPEG or
-//   the one found at build time.
+// Usage: see kUsage below (bench_decode --help).
 #include "platform/dshow/decode/VideoDecoder.h"
 
 #include <algorithm>
@@ -55,6 +52,22 @@ const BenchVideo kVideos[] = {
 };
 constexpr int kFrames = 300;
 constexpr int kJumps = 30;
+
+const char* const kUsage =
+    "usage: bench_decode [--threads T] [--folder DIR] [--only TEXT]\n"
+    "\n"
+    "Makes a set of test videos (MPEG-1, MPEG-2, MPEG-4 Part 2, MJPEG, H.264; 352x288 to\n"
+    "1920x1080; 300 frames each) with the ffmpeg command, once, then measures on each: the\n"
+    "time to open it, a pass of +3 frame steps, random jumps and backward steps, each as a\n"
+    "ratio to the ffmpeg command's own full decode of the same file, and the peak memory.\n"
+    "\n"
+    "  --threads T    decoder threads, for our decoder and the ffmpeg command (default 1)\n"
+    "  --folder DIR   where the videos are made and kept between runs\n"
+    "                 (default $TMPDIR/quellon-bench-videos; --cache DIR is the same)\n"
+    "  --only TEXT    only the videos whose file name contains TEXT\n"
+    "  --help         this text\n"
+    "\n"
+    "The ffmpeg command is $QUELLON_FFMPEG, else the one found at build time.\n";
 
 std::string Quote(const std::string& text)
 {
@@ -179,18 +192,39 @@ int main(int argc, char** argv)
     int threads = 1;
     std::string folder = (std::filesystem::temp_directory_path() / "quellon-bench-videos").string();
     std::string only;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--threads")
-            threads = std::max(1, std::atoi(argv[i + 1]));
-        else if (option == "--cache")
-            folder = argv[i + 1];
-        else if (option == "--only")
-            only = argv[i + 1];
+        if (option == "--help" || option == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        const bool takesValue = option == "--threads" || option == "--folder" || option == "--cache" || option == "--only";
+        if (!takesValue || i + 1 >= argc) {
+            std::fprintf(stderr, "bench_decode: %s\n\n%s",
+                         takesValue ? ("missing value after " + option).c_str() : ("unknown option " + option).c_str(), kUsage);
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (option == "--threads") {
+            threads = std::atoi(value.c_str());
+            if (threads < 1 || threads > 64) {
+                std::fprintf(stderr, "bench_decode: --threads wants 1 to 64, not %s\n", value.c_str());
+                return 2;
+            }
+        } else if (option == "--folder" || option == "--cache") {
+            folder = value;
+        } else {
+            only = value;
+        }
     }
     const char* configured = std::getenv("QUELLON_FFMPEG");
     const std::string ffmpeg = configured && *configured ? configured : QUELLON_FFMPEG_COMMAND;
-    std::filesystem::create_directories(folder);
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    if (made || !std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "bench_decode: cannot use %s as the video folder\n", folder.c_str());
+        return 1;
+    }
     for (const BenchVideo& video : kVideos) {
         if (only.empty() || std::string(video.name).find(only) != std::string::npos) {
             if (!Make(ffmpeg, folder, video)) {

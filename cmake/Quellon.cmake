@@ -1,12 +1,16 @@
-# quellon_library(<name> SOURCES <files...> [DEPS <targets...>])
+# quellon_library(<name> SOURCES <files...> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
 #   A static library of one folder; includes are written from the repository root
-#   ("platform/user/Window.h").
+#   ("platform/user/Window.h"). DEPS reach the library's users too; PRIVATE_DEPS (Qt,
+#   FFmpeg) only the library's own sources, so that the layers above cannot include them.
 function(quellon_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+  if(ARG_PRIVATE_DEPS)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_DEPS})
   endif()
 endfunction()
 

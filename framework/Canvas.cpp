@@ -2,6 +2,7 @@
 
 #include "framework/ClassBuilder.h"
 #include "framework/Exceptions.h"
+#include "framework/GraphicsQt.h"
 #include "framework/Picture.h"
 
 #include "platform/gdi/GdiQt.h"
@@ -115,10 +116,10 @@ void TCanvas::Changed()
     OnChange(this);
 }
 
-QPainter* TCanvas::BeginDrawing()
+auto TCanvas::BeginDrawing()
 {
     if (SurfaceEmpty())
-        return nullptr;
+        return static_cast<QPainter*>(nullptr);
     QPainter* painter = DCPainter(Handle());
     if (painter == nullptr)
         CannotDraw();
@@ -129,10 +130,10 @@ QPainter* TCanvas::BeginDrawing()
     painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
     painter->setCompositionMode(CompositionFor(pen_->Mode()));
     painter->setOpacity(1.0);
-    painter->setPen(pen_->ToQPen());
-    painter->setBrush(brush_->ToQBrush());
+    painter->setPen(ToQPen(*pen_));
+    painter->setBrush(ToQBrush(*brush_));
     painter->setBrushOrigin(0, 0);
-    painter->setFont(font_->ToQFont());
+    painter->setFont(ToQFont(*font_));
     return painter;
 }
 
@@ -288,7 +289,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text)
 {
     QPainter* painter = BeginDrawing();
     const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const QFontMetrics metrics(painter != nullptr ? painter->font() : font_->ToQFont());
+    const QFontMetrics metrics(painter != nullptr ? painter->font() : ToQFont(*font_));
     const int width = metrics.horizontalAdvance(string);
     penPos_ = {x + width, y};
     if (painter == nullptr || string.isEmpty())
@@ -321,13 +322,13 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, const std::string& text)
 
 int TCanvas::TextWidth(const std::string& text) const
 {
-    return QFontMetrics(font_->ToQFont())
+    return QFontMetrics(ToQFont(*font_))
         .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 int TCanvas::TextHeight(const std::string&) const
 {
-    return QFontMetrics(font_->ToQFont()).height();
+    return QFontMetrics(ToQFont(*font_)).height();
 }
 
 void TCanvas::Lock()

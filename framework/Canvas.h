@@ -30,7 +30,6 @@
 #include <string>
 
 class TGraphic;
-class QPainter;
 
 class TCanvas : public TPersistent {
     QUELLON_CLASS()
@@ -113,9 +112,10 @@ protected:
     // True when the canvas stands for nothing to draw on (an empty bitmap): drawing then
     // does nothing instead of raising.
     virtual bool SurfaceEmpty() const { return false; }
-    // The painter for the current context, ready with this canvas's pen, brush, font and
-    // pen mode; nullptr when SurfaceEmpty(). Raises when the context cannot be drawn on.
-    QPainter* BeginDrawing();
+    // The painter (a QPainter*) for the current context, ready with this canvas's pen,
+    // brush, font and pen mode; nullptr when SurfaceEmpty(). Raises when the context cannot
+    // be drawn on. Defined in Canvas.cpp, the one place that draws with Qt.
+    auto BeginDrawing();
 
 private:
     HDC handle_ = nullptr; // not owned unless a subclass says so

@@ -1,6 +1,7 @@
 #include "framework/Controls.h"
 
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
 
 #include <QCursor>
 #include <QWidget>

@@ -49,7 +49,6 @@
 
 class TWinControl;
 class TControl;
-class QWidget;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 extern const TEnumInfo AlignInfo;
@@ -342,8 +341,10 @@ public:
     HWND HandleOrNull() const noexcept { return handle_; }
     bool HandleAllocated() const noexcept { return handle_ != nullptr; }
     void HandleNeeded() { (void)Handle(); }
-    // The widget of the window, or nullptr while there is none.
-    QWidget* Widget() const;
+    // The widget of the window (a QWidget*), or nullptr while there is none. Defined in
+    // framework/ControlsWidget.h, which only the framework's sources, tests and Qt tools
+    // include: Qt stays out of reach of the layers above.
+    auto Widget() const;
 
     int ControlCount() const noexcept { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const;
@@ -408,6 +409,7 @@ protected:
     // Called once the window exists (widget set-up, signal connections).
     virtual void InitializeWindow() {}
 
+    // Defined in framework/ControlsWidget.h.
     template <class QtWidget, class... Args>
     void CreateWidgetHandle(const TCreateParams& params, Args&&... args);
     // Makes `window` (made by someone else) this control's window: its procedure is kept,
@@ -520,5 +522,3 @@ TShiftState KeyboardShiftState();
 void HandleFrameworkException(TObject* sender);
 // Registers every control class of the framework with the class registry (idempotent).
 void RegisterControlClasses();
-
-#include "framework/ControlsWidget.h"

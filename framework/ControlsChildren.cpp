@@ -2,6 +2,7 @@
 // order and focus, and the alignment of children in the parent's client area.
 #include "framework/Controls.h"
 
+#include "framework/ControlsWidget.h"
 #include "framework/Forms.h"
 
 #include <QWidget>

@@ -3,6 +3,8 @@
 #include "framework/Controls.h"
 
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
+#include "framework/GraphicsQt.h"
 #include "platform/gdi/GdiQt.h"
 
 #include <QImage>

@@ -1,8 +1,11 @@
-// The part of TWinControl that needs the Qt bridge of platform/user: creating a control's
-// window with a given Qt widget class. Included by Controls.h; control classes call
-// CreateWidgetHandle<QPushButton>(params) from their CreateWindowHandle.
+// The Qt side of the controls, private to the framework: a control's widget, creating a
+// control's window with a given Qt widget class (control classes call
+// CreateWidgetHandle<QPushButton>(params) from their CreateWindowHandle), and cursors in Qt
+// terms. Only the framework's own sources, tests and Qt tools include this header; the
+// layers above the framework see controls through Controls.h alone, without Qt.
 #pragma once
 
+#include "framework/Controls.h"
 #include "framework/Exceptions.h"
 #include "platform/user/UserQt.h"
 
@@ -10,6 +13,11 @@
 
 // The Qt shape of a framework cursor (crDefault and unknown values: the arrow).
 Qt::CursorShape QtCursorShape(TCursor cursor);
+
+inline auto TWinControl::Widget() const
+{
+    return handle_ != nullptr ? WindowWidget(handle_) : static_cast<QWidget*>(nullptr);
+}
 
 template <class QtWidget, class... Args>
 void TWinControl::CreateWidgetHandle(const TCreateParams& params, Args&&... args)

@@ -3,6 +3,8 @@
 #include "framework/Controls.h"
 
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
+#include "framework/GraphicsQt.h"
 #include "framework/Forms.h"
 #include "platform/gdi/GdiQt.h"
 
@@ -164,7 +166,6 @@ void TWinControl::UnbindHandle()
     takenOver_ = false;
 }
 
-QWidget* TWinControl::Widget() const { return handle_ != nullptr ? WindowWidget(handle_) : nullptr; }
 
 HWND TWinControl::Handle()
 {
@@ -550,7 +551,7 @@ void TWinControl::FontChanged()
 void TWinControl::ApplyFont()
 {
     if (QWidget* widget = Widget()) {
-        widget->setFont(Font()->ToQFont());
+        widget->setFont(ToQFont(*Font()));
         // The disabled look keeps the style's own grey text.
         QPalette palette = widget->palette();
         const QColor text = ColorToQColor(Font()->Color());

@@ -5,7 +5,7 @@
 // procedure (the boundary catches and maps them).
 #pragma once
 
-#include "platform/base/WinErrors.h"
+#include "platform/base/SystemErrorCodes.h"
 #include "platform/base/WinTypes.h"
 
 #include <exception>
@@ -36,7 +36,7 @@ private:
 };
 
 // The Windows system error numbers that file errors are reported with are in
-// platform/base/WinErrors.h.
+// platform/base/SystemErrorCodes.h.
 
 // What a missing name (ENOENT) stands for: the file itself, or a folder on its path, which is
 // what it means when a file is created or a folder is searched.

@@ -1,6 +1,7 @@
 #include "framework/Font.h"
 
 #include "framework/ClassBuilder.h"
+#include "framework/GraphicsQt.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -120,28 +121,28 @@ bool IsClassicFixedFace(const std::string& name)
 
 } // namespace
 
-QFont TFont::ToQFont() const
+QFont ToQFont(const TFont& source)
 {
     QFont font;
-    if (IsClassicFixedFace(name_) || (pitch_ == fpFixed && IsClassicSansFace(name_))) {
+    if (IsClassicFixedFace(source.Name()) || (source.Pitch() == fpFixed && IsClassicSansFace(source.Name()))) {
         font.setFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
         font.setStyleHint(QFont::Monospace);
-    } else if (IsClassicSansFace(name_)) {
+    } else if (IsClassicSansFace(source.Name())) {
         font.setFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
         font.setStyleHint(QFont::SansSerif);
     } else {
-        font.setFamily(QString::fromStdString(name_));
+        font.setFamily(QString::fromStdString(source.Name()));
     }
     // A negative height is the characters' own height, which is Qt's pixel size; a positive
     // one is the whole cell, of which the characters take about 85% in the classic faces
     // (13-pixel cells for 11-pixel characters).
-    int pixels = height_ < 0 ? -height_ : static_cast<int>(std::lround(height_ * 0.85));
-    if (height_ == 0)
-        pixels = -DefaultHeight;
+    int pixels = source.Height() < 0 ? -source.Height() : static_cast<int>(std::lround(source.Height() * 0.85));
+    if (source.Height() == 0)
+        pixels = -TFont::DefaultHeight;
     font.setPixelSize(std::max(1, pixels));
-    font.setBold(style_.Contains(fsBold));
-    font.setItalic(style_.Contains(fsItalic));
-    font.setUnderline(style_.Contains(fsUnderline));
-    font.setStrikeOut(style_.Contains(fsStrikeOut));
+    font.setBold(source.Style().Contains(fsBold));
+    font.setItalic(source.Style().Contains(fsItalic));
+    font.setUnderline(source.Style().Contains(fsUnderline));
+    font.setStrikeOut(source.Style().Contains(fsStrikeOut));
     return font;
 }

@@ -17,8 +17,6 @@
 
 #include <string>
 
-class QFont;
-
 class TFont : public TGraphicsObject {
     QUELLON_CLASS()
 
@@ -42,10 +40,6 @@ public:
     void SetPitch(TFontPitch value);
     TFontCharset Charset() const noexcept { return charset_; }
     void SetCharset(TFontCharset value);
-
-    // The Qt font that draws this one (family, pixel size, weight, italic, underline,
-    // strike-out). The colour is not part of it: use ColorToQColor(Color()).
-    QFont ToQFont() const;
 
     static constexpr const char* DefaultName = "MS Sans Serif";
     static constexpr int DefaultHeight = -11;

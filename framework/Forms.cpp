@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
 #include "framework/LayoutReader.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "framework/GraphicsTypes.h"
 
 #include "framework/Exceptions.h"
+#include "framework/GraphicsQt.h"
 #include "framework/TypeInfo.h"
 
 #include <QColor>

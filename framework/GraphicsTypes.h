@@ -16,9 +16,6 @@
 #include <string>
 #include <string_view>
 
-class QColor;
-class QRect;
-
 using TColor = std::int32_t;
 
 namespace graphics_detail {
@@ -77,8 +74,6 @@ constexpr TColor clInfoBk = graphics_detail::SystemColor(24);
 // scheme colours from the desktop-like palette, clNone black, clDefault white, an unknown
 // scheme index black.
 COLORREF ColorToRGB(TColor color) noexcept;
-// The same as a Qt colour (opaque).
-QColor ColorToQColor(TColor color);
 
 // Names of the named colours ("clRed", "clBtnFace"), for layouts and messages. The lookup
 // ignores ASCII case; false when the name or value has no entry.
@@ -117,9 +112,6 @@ struct TRect {
 constexpr TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
 constexpr TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 constexpr TPoint Point(int x, int y) { return {x, y}; }
-
-// Qt rectangle of the same pixels (QRect's right edge is inclusive).
-QRect ToQRect(const TRect& r);
 
 // --- styles -------------------------------------------------------------------------------
 

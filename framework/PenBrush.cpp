@@ -1,6 +1,7 @@
 #include "framework/PenBrush.h"
 
 #include "framework/ClassBuilder.h"
+#include "framework/GraphicsQt.h"
 
 #include <QBrush>
 #include <QPen>
@@ -77,20 +78,20 @@ void TPen::SetMode(TPenMode value)
     Changed();
 }
 
-QPen TPen::ToQPen() const
+QPen ToQPen(const TPen& source)
 {
-    if (style_ == psClear || mode_ == pmNop)
+    if (source.Style() == psClear || source.Mode() == pmNop)
         return QPen(Qt::NoPen);
-    QColor color = ColorToQColor(color_);
-    if (mode_ == pmBlack)
+    QColor color = ColorToQColor(source.Color());
+    if (source.Mode() == pmBlack)
         color = Qt::black;
-    else if (mode_ == pmWhite)
+    else if (source.Mode() == pmWhite)
         color = Qt::white;
     QPen pen(color);
-    pen.setWidth(width_);
+    pen.setWidth(source.Width());
     // Dashes only exist for one-pixel pens, as with GDI's cosmetic pens.
-    if (width_ == 1) {
-        switch (style_) {
+    if (source.Width() == 1) {
+        switch (source.Style()) {
         case psDash: pen.setStyle(Qt::DashLine); break;
         case psDot: pen.setStyle(Qt::DotLine); break;
         case psDashDot: pen.setStyle(Qt::DashDotLine); break;
@@ -145,10 +146,10 @@ void TBrush::SetStyle(TBrushStyle value)
     Changed();
 }
 
-QBrush TBrush::ToQBrush() const
+QBrush ToQBrush(const TBrush& source)
 {
-    const QColor color = ColorToQColor(color_);
-    switch (style_) {
+    const QColor color = ColorToQColor(source.Color());
+    switch (source.Style()) {
     case bsSolid: return QBrush(color, Qt::SolidPattern);
     case bsClear: return QBrush(Qt::NoBrush);
     case bsHorizontal: return QBrush(color, Qt::HorPattern);

@@ -10,9 +10,6 @@
 
 #include "framework/GraphicsObject.h"
 
-class QBrush;
-class QPen;
-
 class TPen : public TGraphicsObject {
     QUELLON_CLASS()
 
@@ -29,9 +26,6 @@ public:
     void SetStyle(TPenStyle value);
     TPenMode Mode() const noexcept { return mode_; }
     void SetMode(TPenMode value);
-
-    // The Qt pen that draws this one (Qt::NoPen for psClear).
-    QPen ToQPen() const;
 
 private:
     TColor color_ = clBlack;
@@ -51,10 +45,6 @@ public:
     void SetColor(TColor value);
     TBrushStyle Style() const noexcept { return style_; }
     void SetStyle(TBrushStyle value);
-
-    // The Qt brush that fills like this one (Qt::NoBrush for bsClear; hatches as Qt
-    // patterns, whose gaps are transparent).
-    QBrush ToQBrush() const;
 
 private:
     TColor color_ = clWhite;

@@ -1,5 +1,7 @@
 #include "framework/Spin.h"
 
+#include "framework/ControlsWidget.h"
+
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -9,6 +11,8 @@
 namespace {
 
 constexpr int ButtonWidth = 15;
+constexpr const char* UpButtonName = "up";
+constexpr const char* DownButtonName = "down";
 
 } // namespace
 
@@ -127,18 +131,20 @@ void TSpinEdit::InitializeWindow()
     TCustomEdit::InitializeWindow();
     auto* edit = static_cast<QLineEdit*>(Widget());
     edit->setTextMargins(0, 0, ButtonWidth, 0);
-    upButton_ = new QToolButton(edit);
-    downButton_ = new QToolButton(edit);
-    for (QToolButton* button : {upButton_, downButton_}) {
+    auto* up = new QToolButton(edit);
+    auto* down = new QToolButton(edit);
+    up->setObjectName(UpButtonName);
+    down->setObjectName(DownButtonName);
+    for (QToolButton* button : {up, down}) {
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setCursor(Qt::ArrowCursor);
         button->show();
     }
-    upButton_->setArrowType(Qt::UpArrow);
-    downButton_->setArrowType(Qt::DownArrow);
-    QObject::connect(upButton_, &QToolButton::clicked, edit, [this] { RunGuarded(this, [this] { UpClick(); }); });
-    QObject::connect(downButton_, &QToolButton::clicked, edit, [this] { RunGuarded(this, [this] { DownClick(); }); });
+    up->setArrowType(Qt::UpArrow);
+    down->setArrowType(Qt::DownArrow);
+    QObject::connect(up, &QToolButton::clicked, edit, [this] { RunGuarded(this, [this] { UpClick(); }); });
+    QObject::connect(down, &QToolButton::clicked, edit, [this] { RunGuarded(this, [this] { DownClick(); }); });
     PlaceButtons();
 }
 
@@ -150,17 +156,15 @@ void TSpinEdit::Resize()
 
 void TSpinEdit::PlaceButtons()
 {
-    if (upButton_ == nullptr || Widget() == nullptr)
+    // The buttons are children of the widget (they die with it), found by name.
+    QWidget* edit = Widget();
+    if (edit == nullptr)
+        return;
+    auto* up = edit->findChild<QToolButton*>(UpButtonName, Qt::FindDirectChildrenOnly);
+    auto* down = edit->findChild<QToolButton*>(DownButtonName, Qt::FindDirectChildrenOnly);
+    if (up == nullptr || down == nullptr)
         return;
     const int half = Height() / 2;
-    upButton_->setGeometry(Width() - ButtonWidth - 1, 1, ButtonWidth, half - 1);
-    downButton_->setGeometry(Width() - ButtonWidth - 1, half, ButtonWidth, Height() - half - 1);
-}
-
-void TSpinEdit::DestroyWnd()
-{
-    // The buttons die with the widget.
-    upButton_ = nullptr;
-    downButton_ = nullptr;
-    TCustomEdit::DestroyWnd();
+    up->setGeometry(Width() - ButtonWidth - 1, 1, ButtonWidth, half - 1);
+    down->setGeometry(Width() - ButtonWidth - 1, half, ButtonWidth, Height() - half - 1);
 }

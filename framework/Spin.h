@@ -13,8 +13,6 @@
 #include <optional>
 #include <string_view>
 
-class QToolButton;
-
 class TSpinEdit : public TCustomEdit {
     QUELLON_CLASS()
 
@@ -45,7 +43,6 @@ protected:
     void KeyPress(char& key) override;
     void DoExit() override;
     void Resize() override;
-    void DestroyWnd() override;
 
 private:
     int CheckValue(int value) const;
@@ -55,6 +52,4 @@ private:
     int maxValue_ = 0;
     int increment_ = 1;
     bool editorEnabled_ = true;
-    QToolButton* upButton_ = nullptr;   // children of the widget; Qt deletes them
-    QToolButton* downButton_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "framework/StdCtrls.h"
 
+#include "framework/ControlsWidget.h"
+#include "framework/GraphicsQt.h"
 #include "framework/Forms.h"
 
 #include <QAbstractSlider>
@@ -187,7 +189,7 @@ void TLabel::AdjustBounds()
 {
     if (!autoSize_ || ComponentState().Contains(csLoading))
         return;
-    const QFontMetrics metrics(Font()->ToQFont());
+    const QFontMetrics metrics(ToQFont(*Font()));
     const QString text = QString::fromStdString(Caption());
     const int width = metrics.horizontalAdvance(text);
     const int height = metrics.height();

@@ -2,9 +2,15 @@
 # Quick start: installs what is missing, builds, and runs every test.
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   scripts/test.sh --fuzz      the fuzz targets' short run (scripts/fuzz.sh), clang build in build-fuzz/
+# The layering of includes is checked first (scripts/check-layers.sh): it takes no build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-layers.sh"
 "$root/scripts/install-deps.sh"
+if [[ "${1:-}" == "--fuzz" ]]; then
+  exec "$root/scripts/fuzz.sh"
+fi
 export QT_QPA_PLATFORM=offscreen
 if [[ "${1:-}" == "--sanitize" ]]; then
   BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DQUELLON_SANITIZE=ON

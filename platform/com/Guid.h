@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/base/WinTypes.h"
-#include "platform/com/WinError.h"
+#include "platform/com/HResults.h"
 
 #include <cstddef>
 #include <cstring>

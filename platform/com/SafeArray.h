@@ -10,7 +10,7 @@
 // Thread: an array is used by one thread at a time. Failures return a status, never throw.
 #pragma once
 
-#include "platform/com/WinError.h"
+#include "platform/com/HResults.h"
 
 using VARTYPE = unsigned short;
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/com/Guid.h"
-#include "platform/com/WinError.h"
+#include "platform/com/HResults.h"
 
 #include <type_traits>
 

@@ -1,4 +1,7 @@
-// The media player control's identifiers and its two vtable interfaces.
+// The media player control's identifiers and its two vtable interfaces: what a host knows
+// of the control without its implementation, as a type library would tell it. The host
+// (axhost, videosource, app) includes this header and nothing else of the player; nothing
+// here depends on the player's classes, only on the COM layer.
 //
 // IMediaPlayer {22D6F311-...} and IActiveMovie {05589FA2-...} are dual interfaces whose
 // callers reach a handful of methods by their table slot (counted from 0 over the three
@@ -6,9 +9,8 @@
 // 163 Play, 164 Stop, 165 Pause, 175 Open; IActiveMovie 62 the filter graph. The slots in
 // between exist so the table has the right shape; this control answers them E_NOTIMPL.
 //
-// The names live in namespace mediaplayer because the host layer declares a bare IDispatch
-// view of IMediaPlayer under the global name; a caller holding that view reaches this table
-// with reinterpret_cast<mediaplayer::IMediaPlayer*> (same object, same vtable).
+// The names live in namespace mediaplayer; the host brings the ones it uses into its own
+// scope (axhost/DerivedMovie.h).
 #pragma once
 
 #include "platform/com/Dispatch.h"

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "platform/base/WinTypes.h"
-#include "platform/com/WinError.h"
+#include "platform/com/HResults.h"
 
 #include <string_view>
 

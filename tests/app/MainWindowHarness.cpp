@@ -1,6 +1,7 @@
 #include "MainWindowHarness.h"
 
 #include "framework/Application.h"
+#include "framework/ControlsWidget.h"
 
 #include <QAbstractButton>
 

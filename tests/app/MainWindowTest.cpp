@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/ControlsWidget.h"
 #include "framework/Picture.h"
 
 #include <QAbstractButton>

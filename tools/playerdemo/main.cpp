@@ -49,7 +49,7 @@ public:
                               fullScreen ? mediaplayer::kSizeFullScreen : mediaplayer::kSizeFitToWindow);
         ComPtr<IMediaPlayer> player = Movie->GetPlayerInterface();
         UniqueBstr name(path);
-        reinterpret_cast<mediaplayer::IMediaPlayer*>(player.Get())->Open(name.Get());
+        player->Open(name.Get());
     }
 
     void StateChanged(TObject*, int, int) { ShowPosition(nullptr); }
@@ -58,7 +58,7 @@ public:
     {
         ComPtr<IMediaPlayer> player = Movie->GetPlayerInterface();
         BSTR text = nullptr;
-        reinterpret_cast<mediaplayer::IMediaPlayer*>(player.Get())->get_ErrorDescription(&text);
+        player->get_ErrorDescription(&text);
         error_ = BstrToUtf8(text);
         SysFreeString(text);
         ShowPosition(nullptr);

@@ -27,10 +27,18 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
                     damageSeen = true;
                 if (!runStartChecked) {
                     // The start point's picture comes out first; a damaged or missing one
-                    // means the run depends on pictures before it.
+                    // means the run depends on pictures before it. A recovery point shows
+                    // its first whole picture first, later than its own.
                     runStartChecked = true;
-                    runStartDamaged = tag != runStart || frame->decode_error_flags != 0 ||
-                                      (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0;
+                    const bool whole = frame->decode_error_flags == 0 && (frame->flags & AV_FRAME_FLAG_CORRUPT) == 0;
+                    const std::int64_t expected = ShownFrom(runStart);
+                    if (recoveryPoints && whole && expected == places[static_cast<std::size_t>(runStart)] &&
+                        place > expected) {
+                        recoveredFrom[runStart] = place;
+                        trustedFrom = place;
+                    } else {
+                        runStartDamaged = !whole || place != expected;
+                    }
                 }
                 lastOutput = std::max(lastOutput, place);
                 stop = handler(place, tag, frame.get());
@@ -113,11 +121,19 @@ bool VideoDecoder::Impl::StartAt(std::int64_t keyDecodeIndex, bool fromStart)
         return false;
     positioned = true;
     // From the very start every picture the decoder gives is by definition the right one.
-    trustedFrom = keyDecodeIndex == 0 ? 0 : places[static_cast<std::size_t>(keyDecodeIndex)];
+    trustedFrom = keyDecodeIndex == 0 ? 0 : ShownFrom(keyDecodeIndex);
     runStart = keyDecodeIndex;
     runStartChecked = keyDecodeIndex == 0;
     runStartDamaged = false;
     return true;
+}
+
+std::int64_t VideoDecoder::Impl::ShownFrom(std::int64_t key) const
+{
+    if (key == 0)
+        return 0;
+    const auto recovered = recoveredFrom.find(key);
+    return recovered != recoveredFrom.end() ? recovered->second : places[static_cast<std::size_t>(key)];
 }
 
 std::int64_t VideoDecoder::Impl::KeyFor(std::int64_t place) const
@@ -126,7 +142,7 @@ std::int64_t VideoDecoder::Impl::KeyFor(std::int64_t place) const
     if (keyPlacesIncrease)
         end = static_cast<std::size_t>(std::upper_bound(keyPlaces.begin(), keyPlaces.end(), place) - keyPlaces.begin());
     for (std::size_t i = end; i-- > 0;) {
-        if (keyPlaces[i] <= place && !unsafeKeys.count(keys[i]))
+        if (keyPlaces[i] <= place && !unsafeKeys.count(keys[i]) && ShownFrom(keys[i]) <= place)
             return keys[i];
     }
     return 0;
@@ -174,8 +190,8 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             if (!StartAt(key, fromStart))
                 break;
             // After a jump, keep the pictures just before the target: the next request is
-            // often a step backwards.
-            skip.before = place - (options.cacheFrames - 1);
+            // often a step backwards. The target itself is never skipped, cache or not.
+            skip.before = place - std::max(0, options.cacheFrames - 1);
         }
         const std::int64_t keepFrom = skip.before;
         if (damagedBefore)
@@ -198,7 +214,7 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             resultPlace = shown;
         };
         const PumpResult pumped = Pump(skip, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame* picture) {
-            if (runStartDamaged)
+            if (runStartDamaged || ShownFrom(runStart) > place)
                 return true;
             if (shown == place) {
                 keep(decodeIndex, picture);
@@ -223,10 +239,19 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
         };
         // The end of the stream ends the search for a late picture as well.
         const PumpResult outcome = resultIndex >= 0 ? PumpResult::Stopped : pumped;
-        if (runStartDamaged && runStart > 0) {
-            // The start point itself is damaged: what comes out of it depends on what was
-            // decoded before it, so start from an earlier one, as a straight decode did.
+        if (runStart > 0 && (runStartDamaged || (pumped == PumpResult::Ended && !runStartChecked))) {
+            // The start point itself is damaged, or nothing whole ever came out of it: what
+            // comes out depends on what was decoded before it, so start from an earlier one,
+            // as a straight decode did.
             unsafeKeys.insert(runStart);
+            forgetRun();
+            positioned = false;
+            mayGoOn = false;
+            continue;
+        }
+        if (ShownFrom(runStart) > place) {
+            // A recovery point that shows its first whole picture after the target: start
+            // from an earlier point, which KeyFor now gives.
             forgetRun();
             positioned = false;
             mayGoOn = false;

@@ -153,6 +153,8 @@ bool ReadPacketTable(MediaContainer& container, bool parsePictureTypes, std::vec
     if (!packet)
         throw std::bad_alloc();
     int retries = 0;
+    int parsedWidth = 0;
+    int parsedHeight = 0;
     for (;;) {
         const int read = av_read_frame(format, packet.get());
         if (read == AVERROR(EAGAIN) && ++retries < 100)
@@ -184,6 +186,11 @@ bool ReadPacketTable(MediaContainer& container, bool parsePictureTypes, std::vec
                              packet->pts, packet->dts, packet->pos);
             if (parser->pict_type != AV_PICTURE_TYPE_NONE)
                 entry.pictureType = av_get_picture_type_char(static_cast<AVPictureType>(parser->pict_type));
+            if (parser->width > 0 && parser->height > 0) {
+                entry.newSize = parsedWidth > 0 && (parser->width != parsedWidth || parser->height != parsedHeight);
+                parsedWidth = parser->width;
+                parsedHeight = parser->height;
+            }
         }
         entries.push_back(entry);
         av_packet_unref(packet.get());

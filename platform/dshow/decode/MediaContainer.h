@@ -34,6 +34,9 @@ struct PacketEntry {
     std::int32_t size = 0;
     bool key = false;
     char pictureType = 0;  // 'I', 'P', 'B', 'S' from a header parse, 0 when not parsed
+    // From a header parse: the picture size changes at this packet (a stream spliced from
+    // two of different sizes). False when not parsed.
+    bool newSize = false;
 };
 
 // Refuses tables beyond this many packets (about 55 hours at 25 frames a second) so that a
@@ -41,8 +44,8 @@ struct PacketEntry {
 inline constexpr std::size_t kMaxPackets = 5'000'000;
 
 // Demuxes every packet of the container's video stream from where the demuxer stands, without
-// decoding. With `parsePictureTypes` each packet's picture type is read by the codec's header
-// parser (MPEG-1/2/4 only). Returns false with `failure` set when the table would exceed
+// decoding. With `parsePictureTypes` each packet's picture type and picture size are read by
+// the codec's header parser (MPEG-1/2/4 only). Returns false with `failure` set when the table would exceed
 // kMaxPackets; a read error ends the table as a clean end of file would, since a truncated
 // file is still usable up to the damage.
 bool ReadPacketTable(MediaContainer& container, bool parsePictureTypes, std::vector<PacketEntry>& entries,

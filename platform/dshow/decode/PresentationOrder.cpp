@@ -62,7 +62,8 @@ std::vector<double> PresentationTimes(const std::vector<std::int64_t>& ptsInOrde
         double candidate = previous + frameDurationSeconds;
         if (base != kNoTimestamp && ptsInOrder[n] != kNoTimestamp) {
             const double stamped = static_cast<double>(ptsInOrder[n] - base) * timeBaseSeconds;
-            if (stamped > previous)
+            // A time only a rounding step later would not tell the two frames apart.
+            if (stamped > previous + kMinTimeStep * std::max(1.0, previous))
                 candidate = stamped;
         }
         times[n] = candidate;

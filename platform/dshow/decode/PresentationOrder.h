@@ -9,6 +9,9 @@
 namespace quellon::decode {
 
 inline constexpr std::int64_t kNoTimestamp = std::numeric_limits<std::int64_t>::min();
+// Relative gap between two frames' times below which they count as the same time; far above
+// the rounding of a time in seconds and far below any real frame spacing.
+inline constexpr double kMinTimeStep = 1e-9;
 
 // True when every packet has a presentation timestamp and no two are equal: then sorting by
 // them gives the order in which the decoder outputs the pictures.
@@ -29,8 +32,9 @@ std::vector<std::int64_t> PlacesOf(const std::vector<std::int64_t>& order, std::
 
 // Presentation times in seconds, frame 0 at 0, strictly increasing. ptsInOrder holds each
 // frame's timestamp in stream units (kNoTimestamp when unknown), in presentation order.
-// A frame without a usable timestamp (unknown, or not after its predecessor) is placed one
-// nominal frame duration after its predecessor.
+// A frame without a usable timestamp (unknown, or not clearly after its predecessor: by at
+// least kMinTimeStep relative to it) is placed one nominal frame duration after its
+// predecessor.
 std::vector<double> PresentationTimes(const std::vector<std::int64_t>& ptsInOrder, double timeBaseSeconds,
                                       double frameDurationSeconds);
 

@@ -113,37 +113,59 @@ bool VideoDecoder::Impl::DecodeFirstPicture(std::int64_t& firstPlace)
     return result == PumpResult::Stopped;
 }
 
-void VideoDecoder::Impl::VerifyTail(std::vector<bool>& dropped)
+void VideoDecoder::Impl::VerifyWindow(std::int64_t from, std::int64_t to, std::vector<bool>& dropped)
 {
     const auto count = static_cast<std::int64_t>(entries.size());
-    const std::int64_t tailStart = std::max<std::int64_t>(0, count - kTailPackets);
-    std::int64_t tailMinPlace = std::numeric_limits<std::int64_t>::max();
-    for (std::int64_t i = tailStart; i < count; ++i) {
-        if (places[static_cast<std::size_t>(i)] != kNoPlace)
-            tailMinPlace = std::min(tailMinPlace, places[static_cast<std::size_t>(i)]);
+    from = std::clamp<std::int64_t>(from, 0, count);
+    to = std::clamp<std::int64_t>(to, from, count);
+    std::int64_t minPlace = kNeverShown;
+    std::int64_t maxPlace = -1;
+    for (std::int64_t i = from; i < to; ++i) {
+        const std::int64_t place = places[static_cast<std::size_t>(i)];
+        if (place != kNoPlace) {
+            minPlace = std::min(minPlace, place);
+            maxPlace = std::max(maxPlace, place);
+        }
     }
-    if (tailMinPlace == std::numeric_limits<std::int64_t>::max())
+    if (maxPlace < 0)
         return;
-    std::int64_t key = 0;
-    for (std::size_t i = 0; i < keys.size() && keys[i] <= tailStart; ++i) {
-        if (keyPlaces[i] <= tailMinPlace)
-            key = keys[i];
-    }
-    // Carry on from the first picture's decode when the tail is within reach of it.
-    const bool carryOn = positioned && !draining && reader.NextEntry() <= tailStart &&
-                         (key == 0 || key < reader.NextEntry());
-    if (!carryOn && !StartAt(key, false))
+    // Each retry excludes a start point, so the attempts are bounded by their number.
+    for (std::size_t attempt = 0; attempt <= keys.size(); ++attempt) {
+        std::int64_t key = 0;
+        for (std::size_t i = 0; i < keys.size() && keys[i] <= from; ++i) {
+            if (keyPlaces[i] <= minPlace && !unsafeKeys.count(keys[i]) && ShownFrom(keys[i]) <= minPlace)
+                key = keys[i];
+        }
+        // Carry on with the decode already under way when the window is within its reach.
+        const bool carryOn = positioned && !draining && reader.NextEntry() <= from && trustedFrom <= minPlace &&
+                             skippedUpTo < minPlace && (key == 0 || key < reader.NextEntry());
+        if (!carryOn && !StartAt(key, false))
+            return;
+        std::vector<std::int64_t> seen;
+        const PumpResult result = Pump(SkipRule{minPlace, 0, 0}, [&](std::int64_t shown, std::int64_t decodeIndex, const AVFrame*) {
+            seen.push_back(decodeIndex);
+            // Pictures come out in order: one past the window means the window is done.
+            return shown > maxPlace;
+        });
+        if (result != PumpResult::Ended && result != PumpResult::Stopped)
+            return;
+        if (runStart > 0 && (runStartDamaged || !runStartChecked || ShownFrom(runStart) > minPlace)) {
+            // The start point is damaged or shows nothing whole in time: go back one.
+            if (runStartDamaged || !runStartChecked)
+                unsafeKeys.insert(runStart);
+            positioned = false;
+            continue;
+        }
+        std::vector<bool> shownHere(static_cast<std::size_t>(to - from), false);
+        for (const std::int64_t decodeIndex : seen) {
+            if (decodeIndex >= from && decodeIndex < to)
+                shownHere[static_cast<std::size_t>(decodeIndex - from)] = true;
+        }
+        for (std::int64_t i = from; i < to; ++i) {
+            if (places[static_cast<std::size_t>(i)] != kNoPlace && !shownHere[static_cast<std::size_t>(i - from)])
+                dropped[static_cast<std::size_t>(i)] = true;
+        }
         return;
-    std::vector<bool> seen(entries.size(), false);
-    const PumpResult result = Pump(SkipRule{tailMinPlace, 0, 0}, [&](std::int64_t, std::int64_t decodeIndex, const AVFrame*) {
-        seen[static_cast<std::size_t>(decodeIndex)] = true;
-        return false;
-    });
-    if (result != PumpResult::Ended)
-        return;
-    for (std::int64_t i = tailStart; i < count; ++i) {
-        if (places[static_cast<std::size_t>(i)] != kNoPlace && !seen[static_cast<std::size_t>(i)])
-            dropped[static_cast<std::size_t>(i)] = true;
     }
 }
 
@@ -193,6 +215,7 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
     if (!OpenCodec(parameters, threads, failure))
         return false;
     const bool mpegStyle = HasMpegStyleReordering(codecId);
+    recoveryPoints = codecId == AV_CODEC_ID_H264 || codecId == AV_CODEC_ID_HEVC;
     if (!ReadPacketTable(indexing, mpegStyle, entries, failure))
         return false;
     indexing = MediaContainer{};
@@ -261,7 +284,14 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
         // stream cut inside an open GOP) cannot be decoded from any starting point.
         for (std::int64_t place = 0; place < firstPlace; ++place)
             dropped[static_cast<std::size_t>(frames[static_cast<std::size_t>(place)])] = true;
-        VerifyTail(dropped);
+        // A decoder may drop the picture it holds back where the picture size changes (two
+        // streams joined end to end); find such losses now, so that frame numbers stay those
+        // of a straight decode.
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].newSize)
+                VerifyWindow(static_cast<std::int64_t>(i) - kTailPackets, static_cast<std::int64_t>(i) + kTailPackets, dropped);
+        }
+        VerifyWindow(static_cast<std::int64_t>(entries.size()) - kTailPackets, static_cast<std::int64_t>(entries.size()), dropped);
         if (pass == 0 && damageSeen && DecodeAlone())
             continue;
         DropUndecodable(dropped);

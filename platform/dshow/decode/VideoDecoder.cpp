@@ -1,5 +1,7 @@
 #include "platform/dshow/decode/VideoDecoderImpl.h"
 
+#include "platform/dshow/decode/PresentationOrder.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -65,8 +67,9 @@ std::int64_t VideoDecoder::FrameAtTime(double seconds) const
     const std::vector<double>& times = impl_->times;
     if (!(seconds > 0))
         return 0;
-    // A time computed from FrameTime may come back a rounding step early.
-    const double tolerance = 1e-9 * std::max(1.0, seconds);
+    // A time computed from FrameTime may come back a rounding step early; frames are
+    // further apart than that by construction (kMinTimeStep).
+    const double tolerance = 1e-12 * std::max(1.0, seconds);
     const auto after = std::upper_bound(times.begin(), times.end(), seconds + tolerance);
     return std::max<std::int64_t>(0, (after - times.begin()) - 1);
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
@@ -24,9 +25,11 @@ namespace quellon::decode {
 // passes over need not be decoded.
 inline constexpr std::int64_t kStepRunFrames = 15;
 // Packets at the end of the stream whose pictures are checked at open; a truncated file
-// loses at most its last few pictures, and they are among these.
+// loses at most its last few pictures, and they are among these. The same number of packets
+// on each side of a change of picture size is checked too.
 inline constexpr std::int64_t kTailPackets = 8;
 inline constexpr std::int64_t kNoPlace = -1;
+inline constexpr std::int64_t kNeverShown = std::numeric_limits<std::int64_t>::max();
 // Pictures looked at after a later one came out first, before the target counts as dropped.
 inline constexpr int kLatePictureSearch = 16;
 // A decoder that reports nothing but errors this many times running is given up on.
@@ -63,7 +66,10 @@ struct VideoDecoder::Impl {
     void DropUndecodable(const std::vector<bool>& dropped);
     bool ScanOrderByDecoding();
     bool DecodeFirstPicture(std::int64_t& firstPlace);
-    void VerifyTail(std::vector<bool>& dropped);
+    // Decodes the pictures of the packets from decode index `from` to `to` (the end of the
+    // stream, or a change of picture size where a decoder may drop the picture it holds
+    // back) and marks in `dropped` those that never come out.
+    void VerifyWindow(std::int64_t from, std::int64_t to, std::vector<bool>& dropped);
     void ComputeTimes(double streamFrameRate);
 
     // Which packets may have their unreferenced pictures skipped: those shown before
@@ -77,6 +83,9 @@ struct VideoDecoder::Impl {
     PumpResult Pump(const SkipRule& skip, const FrameHandler& handler);
     bool StartAt(std::int64_t keyDecodeIndex, bool fromStart);
     std::int64_t KeyFor(std::int64_t place) const;
+    // The first place a decode from start point `key` shows as a straight decode does: the
+    // key's own, or later for a recovery point (kNeverShown when nothing ever comes out).
+    std::int64_t ShownFrom(std::int64_t key) const;
     const AVFrame* DecodeTo(std::int64_t place);
     bool Fail(DecodeError kind, std::string message)
     {
@@ -127,6 +136,12 @@ struct VideoDecoder::Impl {
     bool runStartDamaged = false;
     // Start points found damaged; decoding then starts from an earlier one.
     std::set<std::int64_t> unsafeKeys;
+    // H.264 and HEVC mark recovery points as keyframes too (periodic intra refresh). A decode
+    // that starts at one shows nothing until the picture is whole again, then exactly what a
+    // straight decode shows. The first place each start point showed, where that was later
+    // than its own picture.
+    bool recoveryPoints = false;
+    std::map<std::int64_t, std::int64_t> recoveredFrom;
     // Set once the decoder has reported a damaged picture anywhere. How a decoder conceals
     // damage can depend on pictures it would otherwise be allowed to skip, so from then on
     // nothing is skipped.

@@ -2,11 +2,12 @@
 // Qt input events delivered to a control's widget as the person's input would be.
 #pragma once
 
+#include "framework/ControlsWidget.h"
 #include "framework/Forms.h"
 
 #include <QPoint>
-
-class QWidget;
+#include <QString>
+#include <QWidget>
 
 // A plain form, freed with the guard.
 class FormGuard {

@@ -1,6 +1,7 @@
 // Colours, fonts, pens and brushes: the conversions and notifications controls rely on.
 #include "framework/Canvas.h"
 #include "framework/Exceptions.h"
+#include "framework/GraphicsQt.h"
 #include "framework/Properties.h"
 
 #include <QBrush>
@@ -45,13 +46,13 @@ TEST(Fonts, HeightAndSizeAtNinetySixDotsPerInch)
     EXPECT_EQ(font.Size(), 12);
 
     font.SetHeight(-11);
-    const QFont q = font.ToQFont();
+    const QFont q = ToQFont(font);
     EXPECT_EQ(q.pixelSize(), 11) << "a classic face keeps its pixel height";
     EXPECT_FALSE(q.family().isEmpty());
     font.SetStyle({fsBold, fsUnderline});
-    EXPECT_TRUE(font.ToQFont().bold());
-    EXPECT_TRUE(font.ToQFont().underline());
-    EXPECT_FALSE(font.ToQFont().italic());
+    EXPECT_TRUE(ToQFont(font).bold());
+    EXPECT_TRUE(ToQFont(font).underline());
+    EXPECT_FALSE(ToQFont(font).italic());
 }
 
 TEST(Tools, OnChangeFiresForRealChangesAndAssign)
@@ -84,7 +85,7 @@ TEST(Tools, BrushColourOnAClearBrushMakesItSolid)
     brush.SetStyle(bsBDiagonal);
     brush.SetColor(clBlue);
     EXPECT_EQ(brush.Style(), bsBDiagonal) << "hatches keep their style";
-    EXPECT_EQ(brush.ToQBrush().style(), Qt::BDiagPattern);
+    EXPECT_EQ(ToQBrush(brush).style(), Qt::BDiagPattern);
 
     TPen pen;
     pen.SetWidth(0);

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,35 @@ public:
             sums_.push_back(Checksum(dib));
             numbers_.push_back(ReadFrameNumber(dib, width_, height_, PixelFormat::Rgb24));
         }
+    }
+
+    // The frame numbers the ffmpeg command's own straight decode shows, every picture scaled
+    // to the decoder's size (as the decoder scales pictures of another size).
+    static std::vector<int> FfmpegNumbers(const std::string& path, int width, int height)
+    {
+        const std::string raw = path + ".reference.bgr";
+        const std::string command = Ffmpeg() + " -y -v error -i \"" + path + "\" -map 0:v:0 -fps_mode passthrough -vf scale=" +
+                                    std::to_string(width) + ":" + std::to_string(height) +
+                                    ",vflip -pix_fmt bgr24 -f rawvideo \"" + raw + "\"";
+        std::vector<int> numbers;
+        if (RunCommand(command) != 0) {
+            ADD_FAILURE() << "ffmpeg failed: " << command;
+            return numbers;
+        }
+        // Bottom-up rows of 3 bytes a pixel, as a 24-bit DIB but without row padding.
+        const std::size_t frameBytes = std::size_t{3} * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        std::ifstream in(raw, std::ios::binary);
+        std::vector<std::uint8_t> picture(frameBytes);
+        std::vector<std::uint8_t> dib(DibSizeBytes(width, height, PixelFormat::Rgb24));
+        const std::size_t stride = DibStrideBytes(width, PixelFormat::Rgb24);
+        while (in.read(reinterpret_cast<char*>(picture.data()), static_cast<std::streamsize>(frameBytes))) {
+            for (int row = 0; row < height; ++row)
+                std::copy_n(picture.begin() + static_cast<std::ptrdiff_t>(std::size_t{3} * static_cast<std::size_t>(width) * static_cast<std::size_t>(row)),
+                            3 * width, dib.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<std::size_t>(row)));
+            numbers.push_back(ReadFrameNumber(dib, width, height, PixelFormat::Rgb24));
+        }
+        std::filesystem::remove(raw);
+        return numbers;
     }
 
     // Decodes `n` on `decoder` and checks it against the straight decode; returns false on

@@ -2,10 +2,12 @@
 // the numbered pattern (see TestVideos.h) with 100 frames at 25 per second.
 #pragma once
 
+#include "platform/dshow/decode/DecodeTypes.h"
 #include "tests/platform/decode/TestVideos.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,13 @@ struct FormatCase {
     // to the source's last frame.
     const char* sourceFile = nullptr;
     const char* sourceArguments = nullptr;
+    // Frames kept by the decoder's cache (DecoderOptions::cacheFrames).
+    int cacheFrames = DecoderOptions{}.cacheFrames;
+    // A file joined with `cat` from the file of `arguments` and a second one made of the
+    // pattern's frames 100 to 149 at twice the size, which restarts its timestamps.
+    const char* secondPartArguments = nullptr;
+    int width = kPatternWidth;
+    int height = kPatternHeight;
 };
 
 constexpr int kSourceFrames = 100;
@@ -63,6 +72,30 @@ inline const FormatCase kFormatCases[] = {
     // The same in MP4: the pictures before the cut stay in the file and an edit list hides them.
     {"H264Mp4CutByStreamCopy", "cut.mp4", "-ss 1.3 -i {source} -c copy", false, "h.mp4",
      "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
+    // Periodic intra refresh: the packets flagged as keyframes are recovery points, where a
+    // decode that starts there shows nothing until the refresh has swept the picture, which
+    // takes a frame per macroblock column (up to the keyframe interval): 40 at this width.
+    {"H264IntraRefreshMkv", "refresh.mkv",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -x264-params intra-refresh=1:keyint=40",
+     false, nullptr, nullptr, 30, nullptr, 640, 360},
+    {"H264IntraRefreshMp4", "refresh.mp4",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -x264-params intra-refresh=1:keyint=40",
+     false, nullptr, nullptr, 30, nullptr, 640, 360},
+    {"H264IntraRefreshTransport", "refresh.ts",
+     "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -x264-params intra-refresh=1:keyint=40 -f mpegts",
+     false, nullptr, nullptr, 30, nullptr, 640, 360},
+    // No cache at all: the picture asked for must still be the one given.
+    {"Mpeg2ProgramNoCache", "m2.mpg", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f vob", false, nullptr,
+     nullptr, 0},
+    {"Mpeg4PartTwoAviNoCache", "m4.avi", "{pattern} -pix_fmt yuv420p -c:v mpeg4 -bf 2 -g 24 -q:v 4", false, nullptr,
+     nullptr, 0},
+    {"H264MkvNoCache", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40", false, nullptr,
+     nullptr, 0},
+    // Two transport streams of different picture sizes joined with `cat`: the MPEG-2 decoder
+    // drops the reference picture it holds back when the size changes.
+    {"Mpeg2TransportSplicedSizes", "spliced.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpegts",
+     false, nullptr, nullptr, 30,
+     "{pattern} -vf trim=start_frame=100,setpts=PTS-STARTPTS -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpegts"},
 };
 
 // FNV-1a over the whole bitmap: equal pictures, equal sums.
@@ -76,6 +109,19 @@ inline std::uint64_t Checksum(const std::vector<std::uint8_t>& dib)
 
 inline std::string MakeCase(const FormatCase& format)
 {
+    if (format.secondPartArguments) {
+        const std::string path = TestFolder() + "/" + format.file;
+        if (std::filesystem::exists(path))
+            return path;
+        const std::string first = MakeVideo(std::string("part1-") + format.file, format.arguments, kSourceFrames);
+        const std::string second = MakeVideo(std::string("part2-") + format.file, format.secondPartArguments,
+                                             kSourceFrames + 50, 2 * kPatternWidth, 2 * kPatternHeight);
+        if (first.empty() || second.empty() ||
+            RunCommand("cat \"" + first + "\" \"" + second + "\" > \"" + path + ".part\" && mv \"" + path + ".part\" \"" +
+                       path + "\"") != 0)
+            return "";
+        return path;
+    }
     std::string arguments = format.arguments;
     if (format.sourceFile) {
         const std::string source = MakeVideo(format.sourceFile, format.sourceArguments, kSourceFrames);
@@ -83,7 +129,7 @@ inline std::string MakeCase(const FormatCase& format)
             return "";
         arguments.replace(arguments.find("{source}"), 8, "\"" + source + "\"");
     }
-    return MakeVideo(format.file, arguments, kSourceFrames);
+    return MakeVideo(format.file, arguments, kSourceFrames, format.width, format.height);
 }
 
 // The case that makes `file`; the file must be in the table.

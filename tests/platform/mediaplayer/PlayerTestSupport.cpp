@@ -143,8 +143,7 @@ void PlayerTest::TearDown()
 
 mediaplayer::IMediaPlayer* PlayerTest::Player()
 {
-    // The host's view of IMediaPlayer is its IDispatch part; the full table is ours.
-    return reinterpret_cast<mediaplayer::IMediaPlayer*>(player_.Get());
+    return player_.Get();
 }
 
 void PlayerTest::OpenAndWait(const std::string& path)

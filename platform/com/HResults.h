@@ -6,7 +6,7 @@
 // signed 32-bit HRESULT, exactly as on Windows (E_FAIL reads as -2147467259).
 #pragma once
 
-#include "platform/base/WinErrors.h"
+#include "platform/base/SystemErrorCodes.h"
 
 #include "platform/base/WinTypes.h"
 
@@ -218,4 +218,4 @@ constexpr HRESULT VFW_S_CANT_CUE = MakeHResult(0x00040268u);
 constexpr HRESULT VFW_S_NO_STOP_TIME = MakeHResult(0x00040270u);
 
 // Windows system error numbers (as returned by the registry functions) are in
-// platform/base/WinErrors.h, included above.
+// platform/base/SystemErrorCodes.h, included above.
