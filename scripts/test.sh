@@ -2,6 +2,8 @@
 # Quick start: installs what is missing, builds, and runs every test.
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   scripts/test.sh --tsan      ThreadSanitizer build in build-tsan/ (slow: not part of .ci/run);
+#                               extra arguments go to ctest, e.g. --tsan -R test_platform_dshow
 #   scripts/test.sh --fuzz      the fuzz targets' short run (scripts/fuzz.sh), clang build in build-fuzz/
 # The layering of includes is checked first (scripts/check-layers.sh): it takes no build.
 set -euo pipefail
@@ -18,6 +20,14 @@ if [[ "${1:-}" == "--sanitize" ]]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
   cd "$root/build-asan"
+elif [[ "${1:-}" == "--tsan" ]]; then
+  shift
+  "$root/scripts/build.sh" "$root/build-tsan" -DQUELLON_TSAN=ON
+  # Qt is not built with ThreadSanitizer: tests/tsan.supp says what is suppressed inside it.
+  export TSAN_OPTIONS="halt_on_error=0:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp"
+  cd "$root/build-tsan"
+  ctest --output-on-failure -j "$(nproc)" --timeout 1800 "$@"
+  exit
 else
   "$root/scripts/build.sh" "$root/build"
   cd "$root/build"

@@ -7,52 +7,76 @@
 #include <QThread>
 #include <QWidget>
 
+#include <deque>
 #include <exception>
 #include <mutex>
 
 namespace {
 
-QEvent::Type PostedMessageType()
+// Posted messages wait in our own queue, guarded by a std::mutex: whatever a thread wrote
+// before posting is seen by the window procedure that handles the message (and by tools that
+// check for races, which cannot see the locking inside Qt's own event queue). Qt's posted
+// event only wakes the user-interface thread: one wake per message, each delivering the
+// oldest message waiting, so the messages go out in the order they were posted, interleaved
+// with Qt's other events as before, and a handler that runs a nested event loop still gets
+// the messages posted meanwhile. The wake itself is made under the queue's lock and looked at
+// only after the receiver took that lock: its hand-over is then as visible as the message's.
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD timeMs;
+};
+
+struct PostedQueue {
+    std::mutex lock;
+    std::deque<PostedMessage> messages;
+};
+
+PostedQueue& Posted()
+{
+    static PostedQueue queue;
+    return queue;
+}
+
+QEvent::Type WakeType()
 {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-class PostedMessage final : public QEvent {
-public:
-    PostedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeMs)
-        : QEvent(PostedMessageType()), window_(window), message_(message), wParam_(wParam),
-          lParam_(lParam), timeMs_(timeMs)
+void DeliverOldestPosted()
+{
+    PostedMessage posted;
     {
+        PostedQueue& queue = Posted();
+        std::lock_guard guard(queue.lock);
+        if (queue.messages.empty())
+            return;
+        posted = queue.messages.front();
+        queue.messages.pop_front();
     }
+    WindowPtr window = FindWindowObject(posted.window);
+    if (window == nullptr || window->destroying)
+        return; // the window died after the message was posted
+    MessageTimeScope time(posted.timeMs);
+    Dispatch(window, posted.message, posted.wParam, posted.lParam);
+}
 
-    void Deliver() const
-    {
-        WindowPtr window = FindWindowObject(window_);
-        if (window == nullptr || window->destroying)
-            return; // the window died after the message was posted
-        MessageTimeScope time(timeMs_);
-        Dispatch(window, message_, wParam_, lParam_);
-    }
-
-private:
-    HWND window_;
-    UINT message_;
-    WPARAM wParam_;
-    LPARAM lParam_;
-    DWORD timeMs_;
-};
-
-// Receives posted messages on the user-interface thread. One receiver for all windows, so
-// that Qt's per-receiver ordering of posted events is the posting order.
+// Receives the wakes on the user-interface thread. One receiver for all windows.
 class MessagePumpObject final : public QObject {
 public:
     bool event(QEvent* event) override
     {
-        if (event->type() != PostedMessageType())
+        {
+            // Every wake was made under this lock by the thread that posted it.
+            std::lock_guard guard(Posted().lock);
+        }
+        if (event->type() != WakeType())
             return QObject::event(event);
         try {
-            static_cast<PostedMessage*>(event)->Deliver();
+            DeliverOldestPosted();
         } catch (const std::exception& error) {
             qWarning("Exception escaped a window procedure: %s", error.what());
         } catch (...) {
@@ -130,7 +154,14 @@ BOOL PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     QObject* pump = MessagePump();
     if (pump == nullptr)
         return FALSE;
-    QCoreApplication::postEvent(pump, new PostedMessage(handle, message, wParam, lParam, MessageClockMs()));
+    QEvent* wake;
+    {
+        PostedQueue& queue = Posted();
+        std::lock_guard guard(queue.lock);
+        queue.messages.push_back(PostedMessage{handle, message, wParam, lParam, MessageClockMs()});
+        wake = new QEvent(WakeType());
+    }
+    QCoreApplication::postEvent(pump, wake);
     return TRUE;
 }
 

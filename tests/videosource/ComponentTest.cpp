@@ -121,6 +121,15 @@ TEST_F(MovieTest, SelectionBoundsAcceptOnlyAConsistentRange)
     EXPECT_EQ(-1.0, movie_->SelectionStart());
 }
 
+TEST_F(MovieTest, EnabledIsThePlayersWhileThePanelStaysEnabled)
+{
+    movie_->SetPlayerEnabled(WordFalse);
+    EXPECT_EQ(WordFalse, movie_->Player()->GetWordBoolProp(-514));
+    EXPECT_TRUE(movie_->TControl::Enabled());
+    movie_->SetPlayerEnabled(WordTrue);
+    EXPECT_EQ(WordTrue, movie_->PlayerEnabled());
+}
+
 TEST_F(MovieTest, TwoComponentsNeverShareTheNamesOfTheirParts)
 {
     TActiveMovie* second = MakeMovie();

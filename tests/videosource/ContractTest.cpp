@@ -6,6 +6,7 @@
 #include "tests/support/NumberedVideos.h"
 #include "tests/videosource/MovieFixture.h"
 
+#include <cmath>
 #include <random>
 
 namespace vstest {
@@ -89,10 +90,15 @@ TEST_P(Contract, SeeksFasterThanThePollAreOneChangeEndingAtTheLast)
     const Format& format = GetParam();
     OpenAndWaitFirstReport(testvideos::NumberedVideo(format.file, kFrames, format.codec));
     const std::size_t before = events_.positions.size();
+    // Three seeks between two polls. The poll is run by hand once the player stands on the
+    // last one, so that when the player gets to the intermediate ones plays no part.
+    movie_->RelayTimer()->SetEnabled(false);
     movie_->SeekToFrame(10);
     movie_->SeekToFrame(31);
     movie_->SeekToFrame(22);
-    ASSERT_TRUE(WaitUntil([&] { return events_.positions.size() > before; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return std::abs(movie_->GetDispDouble(1027) - 22 / 25.0) < 1e-3; }, 5000));
+    movie_->RelayTick(nullptr);
+    movie_->RelayTimer()->SetEnabled(true);
     Pump(250);
     ASSERT_EQ(before + 1, events_.positions.size());
     const PositionReport& report = events_.positions.back();
@@ -118,6 +124,36 @@ TEST_F(MovieTest, SeeksTheComponentRefusesAndSeeksToTheCurrentFrameReportNothing
     EXPECT_EQ(before, events_.positions.size());
 }
 
+TEST_F(MovieTest, ReportsCarryBothUnitsAndSeeksKeepTheCallersDisplayMode)
+{
+    movie_->SetDisplayMode(mpFrames);
+    OpenAndWaitFirstReport(testvideos::NumberedVideo("mj.avi", kFrames, "-c:v mjpeg -q:v 3"));
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(static_cast<Cardinal>(kFrames), movie_->FrameCount());
+    PositionReport report = SeekAndWaitReport(25);
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(25u, report.NewFrame);
+    EXPECT_NEAR(1.0, report.NewTime, 1e-9);
+    EXPECT_EQ(25, report.Shown);
+
+    const std::size_t before = events_.positions.size();
+    movie_->SeekToTime(0.4);
+    ASSERT_TRUE(WaitUntil([&] { return events_.positions.size() > before; }, 5000));
+    report = events_.positions.back();
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+    EXPECT_EQ(25u, report.OldFrame);
+    EXPECT_NEAR(1.0, report.OldTime, 1e-9);
+    EXPECT_EQ(10u, report.NewFrame);
+    EXPECT_NEAR(0.4, report.NewTime, 1e-9);
+    EXPECT_EQ(10, report.Shown);
+
+    // Beyond the length in seconds: nothing.
+    movie_->SeekToTime(kFrames / 25.0 + 0.5);
+    Pump(200);
+    EXPECT_EQ(before + 1, events_.positions.size());
+    EXPECT_EQ(mpFrames, movie_->DisplayMode());
+}
+
 TEST_F(MovieTest, AFileThatCannotBeOpenedGivesOnErrorAndNeverOnOpenComplete)
 {
     const std::string bad = testvideos::TestFolder() + "/bad.mpg";
@@ -141,6 +177,8 @@ TEST_F(MovieTest, AFileThatCannotBeOpenedGivesOnErrorAndNeverOnOpenComplete)
     EXPECT_GT(errors[0].size(), std::string("error 1 ").size()) << "a description comes with the code";
     EXPECT_EQ(static_cast<Cardinal>(kFrames), movie_->FrameCount());
     EXPECT_EQ(WordFalse, movie_->SnapshotToImage(image_)) << "nothing is open any more";
+    EXPECT_EQ(nullptr, movie_->RendererVideo()) << "the closed media's graph is let go";
+    EXPECT_EQ(nullptr, movie_->RendererWindow());
 
     // The same on a fresh component: the length stays 0.
     TActiveMovie* fresh = MakeMovie();

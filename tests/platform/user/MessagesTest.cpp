@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <string>
 #include <thread>
 
 namespace {
@@ -65,6 +67,77 @@ TEST_F(MessagesTest, MessagesPostedFromAnotherThreadArriveInOrderOnTheUiThread)
     for (int i = 0; i < Count; ++i)
         ASSERT_EQ(g_posted[static_cast<std::size_t>(i)], static_cast<WPARAM>(i));
     EXPECT_GE(g_timeAtDelivery, 0);
+}
+
+// A payload written by the posting thread just before it posts, read and freed by the
+// handler: the hand-over must make the writes visible (a ThreadSanitizer build checks it).
+struct Payload {
+    int thread;
+    int index;
+    std::vector<int> numbers;
+};
+std::vector<std::pair<int, int>> g_payloads;
+bool g_payloadsIntact = true;
+
+LRESULT PayloadProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m != WM_GRABBERFRAME)
+        return DefWindowProcA(w, m, wp, lp);
+    std::unique_ptr<Payload> payload(reinterpret_cast<Payload*>(lp));
+    g_payloads.emplace_back(payload->thread, payload->index);
+    g_payloadsIntact = g_payloadsIntact && payload->numbers.size() == 64 && payload->numbers[63] == payload->index;
+    return 0;
+}
+
+TEST_F(MessagesTest, MessagesPostedByTwoThreadsCarryWhatTheyWroteAndKeepEachThreadsOrder)
+{
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PayloadProc));
+    g_payloads.clear();
+    g_payloadsIntact = true;
+    constexpr int Count = 500;
+    auto post = [&](int thread) {
+        for (int i = 0; i < Count; ++i) {
+            auto* payload = new Payload{thread, i, std::vector<int>(64, i)};
+            if (!PostMessageA(window, WM_GRABBERFRAME, 0, reinterpret_cast<LPARAM>(payload)))
+                delete payload;
+        }
+    };
+    std::thread first(post, 1);
+    std::thread second(post, 2);
+    ASSERT_TRUE(WaitUntil([&] { return g_payloads.size() == 2 * Count; }));
+    first.join();
+    second.join();
+    EXPECT_TRUE(g_payloadsIntact);
+    int next[3] = {0, 0, 0};
+    for (const auto& [thread, index] : g_payloads)
+        ASSERT_EQ(next[thread]++, index) << "thread " << thread;
+}
+
+std::vector<std::string> g_nesting;
+
+LRESULT NestingProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m != WM_GRABBERFRAME)
+        return DefWindowProcA(w, m, wp, lp);
+    g_nesting.push_back("begin " + std::to_string(wp));
+    if (wp == 0) {
+        // A handler that runs the event loop (a modal wait) gets the messages posted meanwhile.
+        PostMessageA(w, WM_GRABBERFRAME, 1, 0);
+        WaitUntil([] { return g_nesting.size() >= 5; }, 5000);
+    }
+    g_nesting.push_back("end " + std::to_string(wp));
+    return 0;
+}
+
+TEST_F(MessagesTest, AHandlerRunningTheEventLoopReceivesTheMessagesPostedMeanwhileInOrder)
+{
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NestingProc));
+    g_nesting.clear();
+    PostMessageA(window, WM_GRABBERFRAME, 0, 0);
+    PostMessageA(window, WM_GRABBERFRAME, 2, 0);
+    ASSERT_TRUE(WaitUntil([] { return g_nesting.size() == 6; }));
+    const std::vector<std::string> expected = {"begin 0", "begin 2", "end 2", "begin 1", "end 1", "end 0"};
+    EXPECT_EQ(expected, g_nesting);
 }
 
 TEST_F(MessagesTest, PostedMessagesUseTheProcedureCurrentAtDeliveryAndDieWithTheWindow)

@@ -1,0 +1,102 @@
+// Snapshots and the component's waiting: a playing video is paused for the grab and plays
+// again, CaptureSize scales the frame with halves to even, OnCreate follows the window
+// set-up, and the bounded wait that keeps the messages going.
+#include "tests/support/NumberedVideos.h"
+#include "tests/videosource/MovieFixture.h"
+#include "videosource/MessageWait.h"
+
+namespace vstest {
+namespace {
+
+TEST_F(MovieTest, ASnapshotOfAPlayingVideoPausesForTheGrabAndPlaysOnAfterwards)
+{
+    movie_->SetAutoStart(WordTrue);
+    events_.snapshotImage = nullptr;
+    movie_->SetFileName(ToWideString(testvideos::NumberedVideo("long.avi", 100, "-c:v mjpeg -q:v 3")));
+    movie_->OpenMedia();
+    ASSERT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 2 && movie_->FramePosition() > 2; }, 8000));
+    EXPECT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    EXPECT_EQ(2, movie_->GetDispInt(1068)) << "playing again";
+    const int shown = ShownNumber(image_);
+    EXPECT_GE(shown, 2);
+    EXPECT_EQ(testvideos::kPatternWidth, image_->Width());
+    EXPECT_EQ(testvideos::kPatternHeight, image_->Picture()->Height());
+    movie_->Stop();
+}
+
+TEST_F(MovieTest, CaptureSizeScalesTheFrameRoundingHalvesToEven)
+{
+    OpenAndWaitFirstReport(testvideos::NumberedVideo("odd.avi", 10, "-c:v mjpeg -pix_fmt yuvj444p -q:v 3", 175, 120));
+    movie_->SetCaptureSize(50);
+    int w = 0;
+    int h = 0;
+    EXPECT_EQ(WordTrue, movie_->ScaleToCaptureSize(175, 120, w, h));
+    EXPECT_EQ(88, w);
+    EXPECT_EQ(60, h);
+    EXPECT_EQ(WordTrue, movie_->ScaleToCaptureSize(173, 120, w, h));
+    EXPECT_EQ(86, w);
+    ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    EXPECT_EQ(88, image_->Picture()->Width());
+    EXPECT_EQ(60, image_->Picture()->Height());
+    EXPECT_EQ(88, image_->Width());
+    EXPECT_EQ(60, image_->Height());
+    movie_->SetCaptureSize(100);
+    EXPECT_EQ(WordFalse, movie_->ScaleToCaptureSize(175, 120, w, h));
+    ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    EXPECT_EQ(175, image_->Picture()->Width());
+    EXPECT_EQ(0, ShownNumber(image_));
+}
+
+class CreateRecorder : public TObject {
+public:
+    void Created(TObject* sender)
+    {
+        ++count;
+        playerWindow = static_cast<TActiveMovie*>(sender)->Player()->HandleAllocated();
+    }
+    int count = 0;
+    bool playerWindow = false;
+};
+
+TEST_F(MovieTest, OnCreateFiresOnceTheControlsWindowIsSetUp)
+{
+    auto* other = new TForm(nullptr);
+    auto* movie = new TActiveMovie(other);
+    CreateRecorder recorder;
+    movie->OnCreate.Assign(&recorder, &CreateRecorder::Created);
+    movie->SetParent(other);
+    EXPECT_EQ(0, recorder.count);
+    other->HandleNeeded();
+    EXPECT_EQ(1, recorder.count);
+    EXPECT_TRUE(recorder.playerWindow);
+    EXPECT_EQ(alClient, movie->Player()->Align());
+    EXPECT_TRUE(movie->Player()->ClipChildren());
+    other->Free();
+}
+
+class FlagSetter : public TObject {
+public:
+    void Tick(TObject* sender)
+    {
+        flag = true;
+        static_cast<TTimer*>(sender)->SetEnabled(false);
+    }
+    bool flag = false;
+};
+
+TEST(MessageWait, KeepsMessagesGoingUntilTheConditionAndGivesUpAtItsBound)
+{
+    FlagSetter setter;
+    auto* timer = new TTimer(nullptr);
+    timer->SetInterval(30);
+    timer->OnTimer.Assign(&setter, &FlagSetter::Tick);
+    EXPECT_TRUE(WaitProcessingMessages([&] { return setter.flag; }, 5000)) << "the timer ran during the wait";
+    timer->Free();
+    EXPECT_FALSE(WaitProcessingMessages([] { return false; }, 100));
+    int asked = 0;
+    EXPECT_TRUE(WaitProcessingMessages([&] { return ++asked > 0; }, 0)) << "a condition already true";
+    EXPECT_EQ(1, asked);
+}
+
+} // namespace
+} // namespace vstest
