@@ -36,7 +36,7 @@ bool WriteScratch(const std::uint8_t* data, std::size_t size)
     std::FILE* file = std::fopen(ScratchPath().c_str(), "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
     return std::fclose(file) == 0 && written;
 }
 

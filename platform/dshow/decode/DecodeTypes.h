@@ -46,7 +46,8 @@ struct DecoderOptions {
     // depend on their timing (reported damage switches to one thread at once).
     int threadCount = 0;
     // Recently decoded frames kept so that backward steps are mostly free. The cache holds
-    // at most cacheFrames frames and at most cacheBytes of decoded pictures.
+    // at most cacheFrames frames and at most cacheBytes of decoded pictures. 0 (or less)
+    // keeps only the frame just returned: every step backwards then decodes again.
     int cacheFrames = 30;
     std::size_t cacheBytes = std::size_t{160} << 20;
 };

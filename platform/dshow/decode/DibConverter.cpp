@@ -6,6 +6,18 @@ namespace quellon::decode {
 
 namespace {
 
+// The number held in an FFmpeg enumeration field. Decoders copy some of these (the colour
+// matrix, the range) straight from the stream, so a damaged file can leave a number that no
+// enumerator names there, which must not be read as the enumeration type.
+template <typename Enum>
+int RawValue(const Enum& field)
+{
+    static_assert(sizeof(Enum) == sizeof(int));
+    int value = 0;
+    std::memcpy(&value, &field, sizeof value);
+    return value;
+}
+
 AVPixelFormat SourceFormatWithoutRangeAlias(AVPixelFormat format, bool& fullRange)
 {
     // The old "J" formats are the plain ones in full range; libswscale warns about them.
@@ -37,10 +49,10 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
     dib.clear();
     if (width <= 0 || height <= 0 || frame->width <= 0 || frame->height <= 0)
         return false;
-    bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+    bool fullRange = RawValue(frame->color_range) == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = SourceFormatWithoutRangeAlias(static_cast<AVPixelFormat>(frame->format), fullRange);
     const AVPixelFormat target = format == PixelFormat::Rgb32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
-    const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
+    const int matrix = RawValue(frame->colorspace) == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
     const Settings wanted{frame->width, frame->height, source, width, height, target, matrix, fullRange};
     // Our own check instead of sws_getCachedContext: that one may hand back a new context at
     // the old address, which would hide that the colour details must be set again.

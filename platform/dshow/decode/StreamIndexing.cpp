@@ -129,10 +129,11 @@ void VideoDecoder::Impl::VerifyWindow(std::int64_t from, std::int64_t to, std::v
     }
     if (maxPlace < 0)
         return;
-    // Each retry excludes a start point, so the attempts are bounded by their number.
+    // Each retry excludes a start point; after a few, the start of the stream, which always
+    // serves, keeps a stream of damaged start points from costing one decode each.
     for (std::size_t attempt = 0; attempt <= keys.size(); ++attempt) {
         std::int64_t key = 0;
-        for (std::size_t i = 0; i < keys.size() && keys[i] <= from; ++i) {
+        for (std::size_t i = 0; attempt < 3 && i < keys.size() && keys[i] <= from; ++i) {
             if (keyPlaces[i] <= minPlace && !unsafeKeys.count(keys[i]) && ShownFrom(keys[i]) <= minPlace)
                 key = keys[i];
         }
@@ -287,9 +288,22 @@ bool VideoDecoder::Impl::OpenFile(OpenFailure& failure)
         // A decoder may drop the picture it holds back where the picture size changes (two
         // streams joined end to end); find such losses now, so that frame numbers stay those
         // of a straight decode.
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].newSize)
-                VerifyWindow(static_cast<std::int64_t>(i) - kTailPackets, static_cast<std::int64_t>(i) + kTailPackets, dropped);
+        // Windows that overlap are checked as one, so that a stream whose size keeps changing
+        // costs at most one decode of it.
+        std::int64_t windowFrom = -1;
+        std::int64_t windowTo = -1;
+        for (std::size_t i = 0; i <= entries.size(); ++i) {
+            const auto index = static_cast<std::int64_t>(i);
+            const bool change = i < entries.size() && entries[i].newSize;
+            if (windowTo >= 0 && (i == entries.size() || (change && index - kTailPackets > windowTo))) {
+                VerifyWindow(windowFrom, windowTo, dropped);
+                windowTo = -1;
+            }
+            if (change) {
+                if (windowTo < 0)
+                    windowFrom = index - kTailPackets;
+                windowTo = index + kTailPackets;
+            }
         }
         VerifyWindow(static_cast<std::int64_t>(entries.size()) - kTailPackets, static_cast<std::int64_t>(entries.size()), dropped);
         if (pass == 0 && damageSeen && DecodeAlone())

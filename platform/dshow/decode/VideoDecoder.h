@@ -4,8 +4,14 @@
 // whole stream outputs, and DecodeFrame(n) returns that same picture however it is reached:
 // from the start, by a jump, by steps forwards or backwards of any size. FrameCount() is
 // the number of pictures really decodable, established at open from a table of every video
-// packet (no decode of the whole file), checked by decoding the first picture and the end
-// of the stream.
+// packet (no decode of the whole file), checked by decoding the first picture, the end of
+// the stream, and every place where the picture size changes (streams joined end to end:
+// the MPEG decoders drop the picture they hold back there, and that picture is then not a
+// frame). Keyframes that are only recovery points (H.264 periodic intra refresh) serve as
+// starting points for the frames from their first whole picture on.
+// Limit: a picture that the decoder drops anywhere else (damage in the middle of a stream)
+// is found only when a request reaches it; that frame then shows the picture that a
+// straight decode shows next, and the count stays as it was.
 //
 // Threads: an object is used by one thread at a time (the owner may hand it to another
 // thread between calls); it is not thread-safe itself. Distinct objects are independent.
