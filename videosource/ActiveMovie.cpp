@@ -56,6 +56,8 @@ TActiveMovie::TActiveMovie(TComponent* owner) : TCustomPanel(CheckedOwner(owner)
 
     if (runTime) {
         grabberAvailable_ = ToWordBool(ProbeGrabberAvailable());
+        if (grabberAvailable_)
+            CreateGrabberCallback();
         hScrollBar_ = new TScrollBar(this);
         vScrollBar_ = new TScrollBar(this);
         vScrollBar_->SetKind(sbVertical);
@@ -120,6 +122,10 @@ TActiveMovie::~TActiveMovie()
     rendererVideo_.Reset();
     imageBuffer_.reset();
     imageBufferSize_ = 0;
+    if (grabberCallback_) {
+        ReleaseGrabberGraph();
+        grabberCallback_.reset();
+    }
     grabberReady_ = false;
     grabberFilters_ = TDxFilters();
     snapshotBitmap_.reset();
@@ -177,6 +183,8 @@ void TActiveMovie::SetFGrabber_BurstCount(int value)
     if (value < 0 || value == burstCount_)
         return;
     burstCount_ = value;
+    if (grabberCallback_)
+        grabberCallback_->SetBurstCount(value);
 }
 
 void TActiveMovie::SetFGrabber_BurstInterval(int value)
@@ -184,9 +192,18 @@ void TActiveMovie::SetFGrabber_BurstInterval(int value)
     if (value < 0 || value == burstInterval_)
         return;
     burstInterval_ = value;
+    if (grabberCallback_)
+        grabberCallback_->SetBurstInterval(value); // 0 leaves the callback's interval
 }
 
-void TActiveMovie::SetFGrabber_BurstMode(WordBool value) { burstMode_ = ToWordBool(value != 0); }
+void TActiveMovie::SetFGrabber_BurstMode(WordBool value)
+{
+    if ((value != 0) == (burstMode_ != 0))
+        return;
+    burstMode_ = ToWordBool(value != 0);
+    if (grabberCallback_)
+        grabberCallback_->SetBurstMode(value != 0);
+}
 
 // --- messages and resizing -------------------------------------------------------------------
 
@@ -216,7 +233,7 @@ void TActiveMovie::Dispatch(TMessage& message)
         DefaultHandler(message);
         return;
     case WM_GRABBERFRAME:
-        // The grabber's frame delivery comes with the grabber graph; nothing posts it yet.
+        GrabberFrameMessage(message);
         return;
     default:
         TCustomPanel::Dispatch(message);

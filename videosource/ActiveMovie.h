@@ -35,8 +35,12 @@
 //                            and auxiliary window filters, full-screen keys
 //   ActiveMovieSnapshot.cpp  SnapshotToImage, TakeSnapshot, GrabFromRenderer,
 //                            ScaleToCaptureSize, DrawIntoImage, GrabFromSampleGrabber
-//   ActiveMovieGrabber.cpp   where the sample grabber and capture saving plug in: the probe,
-//                            arming the grabber for a snapshot, the snapshot's file kinds
+//   ActiveMovieGrabber.cpp   the sample grabber: the probe, the callback's settings,
+//                            BuildGrabberGraph, ReleaseGrabberGraph, arming for a snapshot
+//                            or a capture
+//   ActiveMovieCapture.cpp   the frame delivery (WM_GRABBERFRAME, DeliverCapturedFrame), the
+//                            capture file names and the snapshot's file kinds
+//   SampleGrabberCB.h        the grabber's callback; CaptureFiles.h names and file writers
 //   MessageWait.h            the bounded wait that keeps handling messages
 #pragma once
 
@@ -46,6 +50,8 @@
 #include "framework/Jpeg.h"
 #include "framework/StdCtrls.h"
 #include "platform/dshow/DShowInterfaces.h"
+#include "videosource/CaptureFiles.h"
+#include "videosource/SampleGrabberCB.h"
 #include "videosource/VideoSourceSurface.h"
 
 #include <cstdint>
@@ -73,8 +79,7 @@ struct TDxFilters {
     ComPtr<ISampleGrabber> SampleGrabber;
 };
 
-// The frame message posted by the grabber callback to the component's window.
-constexpr UINT WM_GRABBERFRAME = WM_APP + 1000;
+// The frame message posted by the grabber callback, WM_GRABBERFRAME: SampleGrabberCB.h.
 
 using TDerivedMovie_Error = TEvent<void(TObject* Sender, int ErrorCode, const std::string& ErrorMessage)>;
 using TDerivedMovie_FullScreenKeyPress = TEvent<void(TObject* Sender, WORD Key, TShiftState Shift)>;
@@ -361,6 +366,8 @@ private:
     // --- ActiveMoviePosition.cpp ---
     void DetermineLengths();
     void PollPosition();
+    // Whether the media's filter graph has come to a pause (true when it cannot be asked).
+    bool GraphPaused() const;
 
     // --- ActiveMovieDisplay.cpp ---
     void PlayerWindowCreated(TObject* Sender);
@@ -488,7 +495,58 @@ private:
     bool snapshotPending_ = false;
     bool snapshotDone_ = false;
     std::unique_ptr<TBitmap> snapshotBitmap_;
+
+    // ===== The sample grabber graph and capture saving ==================================
+    // (ActiveMovieGrabber.cpp, ActiveMovieCapture.cpp)
+    //
+    // With FGrabber_Enabled, each report that the media is open (and each ready state 3 or 4
+    // while DisplayLogo is False) rebuilds the grabber graph: a Sample Grabber fixed to RGB24
+    // directly in front of the video renderer of the control's graph. Snapshots then take the
+    // grabber's next frame: paused media is played until that frame arrives and paused again
+    // after it, so a snapshot of paused media gives the first frame the player sends when
+    // playing again (with this player, the frame after the one a paused seek showed).
+    // Frames arrive as WM_GRABBERFRAME and are delivered here on the user-interface thread:
+    // to a waiting snapshot first, else to a file or OnFGrabberCaptureCompleted.
+public:
+    // Rewires the control's graph (the steps are in ActiveMovieGrabber.cpp); true when the
+    // grabber is in place with a supported format and the graph runs again. On a failure
+    // after the renderer's link was broken, the graph is put back as it was (and stays
+    // stopped).
+    bool BuildGrabberGraph();
+    // Lets go of the graph interfaces; the grabber stops calling the callback before this
+    // returns. A grabber already in the graph stays there.
+    void ReleaseGrabberGraph() noexcept;
+    // The delivery of the frame the callback holds (the handler of WM_GRABBERFRAME). Pauses
+    // the control first when `Repause`. Always returns the callback to idle.
+    void DeliverCapturedFrame(bool Repause);
+    // Starts a capture by the grabber outside a snapshot: frames (one, or a burst as the
+    // FGrabber_Burst* properties say) go to `dest` (files named automatically, or the event
+    // for fcMemory). Paused media plays for it and is paused again after the last frame.
+    // False when the grabber graph is not ready or a snapshot waits.
+    bool CaptureFrames(TFrameCapture_Dest dest);
+    TFrameCapture_Dest CaptureDest() const noexcept { return captureDest_; }
+    // The next automatic file name for the extension (see CaptureFiles.h), with the
+    // component's StoragePath, AutoFilePrefix and AutoFileName; Counter is one of the
+    // process-wide counters (BmpSequenceCounter(), JpgSequenceCounter()).
+    std::string MakeCaptureFileName(std::int32_t& Counter, const std::string& Ext) const;
+    void FindLastSequenceNumber(std::int32_t& Counter, const std::string& Ext) const;
+    // The callback (null while designing, or without a Sample Grabber on the machine).
+    TSampleGrabberCB* GrabberCallback() const noexcept { return grabberCallback_.get(); }
+
+private:
+    void CreateGrabberCallback();
+    void PassBurstSettings() noexcept;
+    // After a grabber snapshot gave up waiting: the callback is disarmed and paused media
+    // that the snapshot had started is paused again.
+    void AbandonGrabberSnapshot();
+    void GrabberFrameMessage(TMessage& message);
+    TCaptureNaming CaptureNaming() const;
+    void CompleteCapture(TBitmap* bitmap, TFrameCapture_Dest dest, const std::string& fileName, WordBool success);
+
+    std::unique_ptr<TSampleGrabberCB> grabberCallback_;
+    // ===== end of the sample grabber graph and capture saving ===========================
 };
+
 
 // Registers TActiveMovie with the layouts' class registry (idempotent).
 void RegisterActiveMovieClass();

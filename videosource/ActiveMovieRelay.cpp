@@ -87,7 +87,8 @@ void TActiveMovie::PlayerOpenStateChange(TObject*, int OldState, int NewState)
     }
     if (NewState == 6) {
         rendererVideo_.Reset();
-        // (The grabber graph is built here when FGrabber_Enabled; it arrives with the grabber.)
+        if (grabberEnabled_ && grabberCallback_)
+            grabberReady_ = BuildGrabberGraph();
         FetchRendererVideo();
         if (GetDispInt(1001) == 0 && !displayLogo_)
             videoHidden_ = WordTrue;
@@ -139,14 +140,18 @@ void TActiveMovie::PlayerPlayStateChange(TObject*, int OldState, int NewState)
             pendingFullScreen_ = WordTrue;
         LayoutVideo();
     }
-    // (At a stop the grabber callback is disarmed; it arrives with the grabber.)
+    if (NewState == 0 && grabberCallback_)
+        grabberCallback_->Disarm(); // ends any capture or burst in progress
     pendingPlayState_ = {true, OldState, NewState};
 }
 
 void TActiveMovie::PlayerReadyStateChange(TObject*, int ReadyState)
 {
-    if (!displayLogo_)
+    if (!displayLogo_) {
         videoHidden_ = ToWordBool(!(OpenState() == 6 && ReadyState == 4));
+        if ((ReadyState == 3 || ReadyState == 4) && grabberEnabled_ && grabberCallback_)
+            grabberReady_ = BuildGrabberGraph();
+    }
     LayoutVideo();
     OnReadyStateChange(this, ReadyState);
 }

@@ -181,8 +181,10 @@ bool TActiveMovie::GrabFromSampleGrabber(TBitmap*& bitmap)
         return false;
     // The grabber may never deliver (the graph stopped, the media ended, the frame could not
     // be built): the wait is bounded, and then the grab fails as any failed grab does.
-    if (!WaitProcessingMessages([this] { return snapshotDone_; }, kGrabberFrameWaitMs))
+    if (!WaitProcessingMessages([this] { return snapshotDone_; }, kGrabberFrameWaitMs)) {
+        AbandonGrabberSnapshot();
         return false;
+    }
     if (bitmap == nullptr)
         bitmap = new TBitmap();
     bitmap->Assign(snapshotBitmap_.get());

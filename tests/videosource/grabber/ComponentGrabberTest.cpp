@@ -1,0 +1,380 @@
+// TActiveMovie with its grabber on the real control and graph, on numbered videos: snapshots
+// through the grabber (paused, playing, the bounded wait), the grabber graph's rewiring (a
+// failed Connect restores the renderer's link, a second build goes directly in front of the
+// renderer), and bursts whose frame numbers show which samples they took.
+#include "tests/videosource/grabber/MovieGrabberFixture.h"
+
+#include "framework/Bitmap.h"
+#include "platform/com/ClassFactory.h"
+#include "platform/com/ComRuntime.h"
+#include "platform/dshow/DirectShowServices.h"
+#include "platform/dshow/MediaTypes.h"
+#include "platform/dshow/SampleGrabber.h"
+#include "platform/mediaplayer/MediaPlayerInterfaces.h"
+
+#include <QElapsedTimer>
+
+using namespace grabbertest;
+
+namespace {
+
+int ShownNumberOf(TImage* image)
+{
+    TBitmap* picture = image->Picture()->Bitmap();
+    picture->SetPixelFormat(pf32bit); // a renderer snapshot is a device bitmap
+    return BitmapFrameNumber(picture);
+}
+
+class MovieGrabber : public MovieGrabberTest {
+protected:
+    // A snapshot through the grabber into the image; the number it shows, -1 when it failed.
+    int Snapshot()
+    {
+        if (!movie_->SnapshotToImage(image_))
+            return -1;
+        return ShownNumberOf(image_);
+    }
+};
+
+} // namespace
+
+TEST_F(MovieGrabber, GraphAndCallbackAfterOpening)
+{
+    ASSERT_NE(nullptr, movie_->GrabberCallback());
+    EXPECT_TRUE(movie_->GrabberAvailable());
+    EXPECT_FALSE(movie_->GrabberReady());
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    EXPECT_EQ(1, GrabbersInFrontOfRenderer());
+    // The status names the filter that feeds the grabber.
+    EXPECT_FALSE(movie_->GrabberStatus().empty());
+    EXPECT_NE(u"the FGrabber_Enabled property must be enabled.", movie_->GrabberStatus());
+    EXPECT_EQ(TSampleGrabberCB::FormatVideoInfo, movie_->GrabberCallback()->FormatKind());
+    EXPECT_EQ(movie_->Handle(), movie_->GrabberCallback()->NotifyWindow());
+}
+
+// The player, played from a frame a paused seek showed, sends the frame after it first: the
+// grabber saw the shown frame itself during the seek, before it was armed.
+TEST_F(MovieGrabber, SnapshotWhilePausedGivesTheFrameAfterTheSeekAndStaysPaused)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    for (Cardinal frame : {10u, 30u, 37u, 5u, 57u}) {
+        ASSERT_NO_FATAL_FAILURE(SeekPaused(frame));
+        EXPECT_EQ(static_cast<int>(frame) + 1, Snapshot()) << frame;
+        EXPECT_EQ(176, image_->Picture()->Bitmap()->Width());
+        EXPECT_EQ(144, image_->Picture()->Bitmap()->Height());
+        // Paused again by the delivery; the control never reports playing for long.
+        EXPECT_TRUE(WaitUntil([&] { return PlayState() == 1; }, 5000)) << frame;
+        EXPECT_FALSE(movie_->GrabberCallback()->Armed());
+        EXPECT_FALSE(movie_->GrabberCallback()->Busy());
+    }
+    EXPECT_TRUE(recorder_.captures.empty()); // every frame went to its snapshot
+
+    // At the last frame there is no frame after it: the snapshot gets the last frame again or
+    // gives up after its bound (as the player plays at the end), and the media is not left
+    // playing either way.
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(59));
+    const int last = Snapshot();
+    EXPECT_TRUE(last == 59 || last == -1) << last;
+    EXPECT_TRUE(WaitUntil([&] { return PlayState() != 2; }, 5000));
+    EXPECT_FALSE(movie_->GrabberCallback()->Armed());
+}
+
+TEST_F(MovieGrabber, SnapshotWhilePlayingGivesALaterFrameAndPlaysOn)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(150));
+    movie_->Play();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 2 && movie_->FramePosition() >= 5; }));
+    for (int i = 0; i < 3; ++i) {
+        const int before = static_cast<int>(movie_->GetDispDouble(1027) * 25.0 + 0.5);
+        const int shown = Snapshot();
+        EXPECT_GE(shown, before - 1) << i; // the position read may round up to the next frame
+        EXPECT_LT(shown, 150);
+        EXPECT_TRUE(WaitUntil([&] { return PlayState() == 2; }, 5000));
+    }
+}
+
+TEST_F(MovieGrabber, BoundedWaitWhenNoSampleComes)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    movie_->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 0; }));
+    image_->Picture()->Bitmap()->SetSize(7, 5);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(movie_->SnapshotToImage(image_));
+    EXPECT_GE(timer.elapsed(), TActiveMovie::kGrabberFrameWaitMs - 50);
+    // As after any failed grab: image untouched, the callback disarmed, nothing pending.
+    EXPECT_EQ(7, image_->Picture()->Bitmap()->Width());
+    EXPECT_FALSE(movie_->GrabberCallback()->Armed());
+    EXPECT_FALSE(movie_->GrabberCallback()->Busy());
+    EXPECT_EQ(0, PlayState());
+    // Playing again, the next snapshot works.
+    movie_->Play();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 2; }));
+    EXPECT_GE(Snapshot(), 0);
+}
+
+TEST_F(MovieGrabber, BoundedWaitRepausesWhatTheSnapshotStarted)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(250));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(20));
+    // A frame whose delivery never comes keeps the callback busy, so the snapshot's samples
+    // are all refused: its message goes to a window that does not deliver it.
+    TSampleGrabberCB* callback = movie_->GrabberCallback();
+    FrameWindow swallow(*callback);
+    swallow.Deliver = false;
+    callback->SetNotifyWindow(swallow.Handle());
+    callback->Arm();
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(21));
+    ASSERT_TRUE(WaitUntil([&] { return swallow.Frames().size() == 1; }));
+    ASSERT_TRUE(callback->Busy());
+    callback->SetNotifyWindow(movie_->Handle());
+
+    image_->Picture()->Bitmap()->SetSize(7, 5);
+    EXPECT_FALSE(movie_->SnapshotToImage(image_));
+    EXPECT_EQ(7, image_->Picture()->Bitmap()->Width());
+    // The snapshot had to play the paused media: it is paused again, and nothing is left armed.
+    EXPECT_TRUE(WaitUntil([&] { return PlayState() == 1; }, 5000));
+    EXPECT_FALSE(callback->Armed());
+    EXPECT_FALSE(callback->RepauseAfterCapture());
+    EXPECT_TRUE(recorder_.captures.empty());
+
+    swallow.DeliverPending();
+    EXPECT_FALSE(callback->Busy());
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(140));
+    EXPECT_EQ(141, Snapshot());
+}
+
+namespace {
+
+// A Sample Grabber that asks for 8-bit palette samples whatever it is told: no filter of the
+// graph produces them, so connecting its input fails. Everything else is the real grabber's.
+class EightBitGrabber final : public ISampleGrabber {
+public:
+    EightBitGrabber() { SampleGrabber::Create().As(inner_); }
+    HRESULT QueryInterface(REFIID iid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_ISampleGrabber) {
+            *object = static_cast<ISampleGrabber*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return inner_->QueryInterface(iid, object); // the filter and its pins are the real ones
+    }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT SetOneShot(BOOL oneShot) override { return inner_->SetOneShot(oneShot); }
+    HRESULT SetMediaType(const AM_MEDIA_TYPE* type) override
+    {
+        if (type == nullptr)
+            return E_POINTER;
+        AM_MEDIA_TYPE changed = *type;
+        changed.subtype = MEDIASUBTYPE_RGB8;
+        return inner_->SetMediaType(&changed);
+    }
+    HRESULT GetConnectedMediaType(AM_MEDIA_TYPE* type) override { return inner_->GetConnectedMediaType(type); }
+    HRESULT SetBufferSamples(BOOL buffer) override { return inner_->SetBufferSamples(buffer); }
+    HRESULT GetCurrentBuffer(LONG* size, LONG* buffer) override { return inner_->GetCurrentBuffer(size, buffer); }
+    HRESULT GetCurrentSample(IMediaSample** sample) override { return inner_->GetCurrentSample(sample); }
+    HRESULT SetCallback(ISampleGrabberCB* callback, LONG which) override { return inner_->SetCallback(callback, which); }
+
+private:
+    ComPtr<ISampleGrabber> inner_;
+    std::atomic<ULONG> references_{1};
+};
+
+// Swaps the Sample Grabber class for EightBitGrabber while it lives.
+class EightBitGrabberInstalled {
+public:
+    EightBitGrabberInstalled()
+    {
+        UnregisterClassFactory(CLSID_SampleGrabber);
+        auto factory = MakeComObject<ClassFactory>([](REFIID iid, void** object) -> HRESULT {
+            auto* grabber = new EightBitGrabber();
+            const HRESULT hr = grabber->QueryInterface(iid, object);
+            grabber->Release();
+            return hr;
+        });
+        RegisterClassFactory(CLSID_SampleGrabber, factory.Get());
+    }
+    ~EightBitGrabberInstalled()
+    {
+        UnregisterClassFactory(CLSID_SampleGrabber);
+        InstallDirectShowServices(); // the real class again
+    }
+};
+
+// The name of the filter whose output feeds the renderer's input, or "" when unconnected.
+std::u16string RendererFeeder(TActiveMovie* movie)
+{
+    ComPtr<mediaplayer::IActiveMovie> control;
+    ComPtr<IUnknown> unknown;
+    ComPtr<IFilterGraph> graph;
+    ComPtr<IBaseFilter> renderer;
+    if (movie->Player()->GetPlayerInterface().As(control) != S_OK ||
+        control->get_FilterGraph(unknown.ReleaseAndGetAddressOf()) != S_OK || unknown.As(graph) != S_OK ||
+        graph->FindFilterByName(u"Video Renderer", renderer.ReleaseAndGetAddressOf()) != S_OK)
+        return u"?";
+    ComPtr<IPin> input;
+    if (renderer->FindPin(u"In", input.ReleaseAndGetAddressOf()) != S_OK) {
+        ComPtr<IEnumPins> pins;
+        renderer->EnumPins(pins.ReleaseAndGetAddressOf());
+        pins->Next(1, input.ReleaseAndGetAddressOf(), nullptr);
+    }
+    ComPtr<IPin> upstream;
+    if (!input || input->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
+        return u"";
+    PIN_INFO pinInfo{};
+    upstream->QueryPinInfo(&pinInfo);
+    ComPtr<IBaseFilter> owner = ComPtr<IBaseFilter>::TakeOver(pinInfo.pFilter);
+    FILTER_INFO info{};
+    owner->QueryFilterInfo(&info);
+    ComPtr<IFilterGraph> held = ComPtr<IFilterGraph>::TakeOver(info.pGraph);
+    return info.achName;
+}
+
+int FiltersNamed(TActiveMovie* movie, const std::u16string& prefix)
+{
+    ComPtr<mediaplayer::IActiveMovie> control;
+    ComPtr<IUnknown> unknown;
+    ComPtr<IFilterGraph> graph;
+    if (movie->Player()->GetPlayerInterface().As(control) != S_OK ||
+        control->get_FilterGraph(unknown.ReleaseAndGetAddressOf()) != S_OK || unknown.As(graph) != S_OK)
+        return -1;
+    ComPtr<IEnumFilters> filters;
+    graph->EnumFilters(filters.ReleaseAndGetAddressOf());
+    int count = 0;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::TakeOver(filter);
+        FILTER_INFO info{};
+        held->QueryFilterInfo(&info);
+        ComPtr<IFilterGraph> owner = ComPtr<IFilterGraph>::TakeOver(info.pGraph);
+        if (std::u16string(info.achName).rfind(prefix, 0) == 0)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(MovieGrabber, FailedConnectRestoresTheRenderersLink)
+{
+    movie_->SetFGrabber_Enabled(false);
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    const std::u16string feeder = RendererFeeder(movie_);
+    ASSERT_FALSE(feeder.empty());
+    EXPECT_EQ(0, FiltersNamed(movie_, u"Sample Grabber"));
+    {
+        EightBitGrabberInstalled swapped;
+        EXPECT_FALSE(movie_->BuildGrabberGraph());
+    }
+    EXPECT_FALSE(movie_->GrabberReady());
+    EXPECT_EQ(feeder, RendererFeeder(movie_));
+    EXPECT_EQ(0, FiltersNamed(movie_, u"Sample Grabber"));
+    // Snapshots take the renderer's path again.
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(12));
+    EXPECT_TRUE(movie_->SnapshotToImage(image_));
+    EXPECT_EQ(12, ShownNumberOf(image_));
+}
+
+TEST_F(MovieGrabber, SecondBuildGoesDirectlyInFrontOfTheRenderer)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    ASSERT_EQ(1, GrabbersInFrontOfRenderer());
+    ASSERT_TRUE(movie_->BuildGrabberGraph());
+    EXPECT_EQ(2, GrabbersInFrontOfRenderer());
+    EXPECT_EQ(2, FiltersNamed(movie_, u"Sample Grabber"));
+    // The status names the earlier grabber, which now feeds the new one.
+    EXPECT_EQ(0, movie_->GrabberStatus().rfind(u"Sample Grabber", 0));
+    // The build runs the graph whatever the control said; its next commands set it right.
+    movie_->Play();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 2; }));
+    movie_->Pause();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 1; }));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(33));
+    // The new grabber delivers (the player sends 33 or 34 first after this play and pause).
+    const int shown = Snapshot();
+    EXPECT_TRUE(shown == 33 || shown == 34) << shown;
+}
+
+TEST_F(MovieGrabber, BurstOfThreeEveryFifthIdleSample)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    movie_->SetFGrabber_BurstMode(WordTrue);
+    movie_->SetFGrabber_BurstCount(3);
+    movie_->SetFGrabber_BurstInterval(5);
+    TSampleGrabberCB* callback = movie_->GrabberCallback();
+    EXPECT_EQ(3, callback->BurstCount());
+    EXPECT_EQ(5, callback->BurstInterval());
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(4));
+    // Armed while paused (no playing): every paused seek sends the grabber exactly its frame.
+    callback->Arm();
+    for (Cardinal frame = 5; frame <= 25; ++frame) {
+        ASSERT_NO_FATAL_FAILURE(SeekPaused(frame));
+        ASSERT_TRUE(WaitUntil([&] { return !callback->Busy(); }, 5000));
+    }
+    EXPECT_EQ((std::vector<int>{5, 10, 15}), recorder_.Numbers());
+    for (const Capture& capture : recorder_.captures) {
+        EXPECT_EQ(fcMemory, capture.Dest);
+        EXPECT_TRUE(capture.FileName.empty());
+        EXPECT_TRUE(capture.Success);
+        EXPECT_EQ(24, capture.BitsPerPixel);
+    }
+    EXPECT_FALSE(callback->Armed());
+}
+
+TEST_F(MovieGrabber, BurstStartedByASnapshot)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(150));
+    movie_->SetFGrabber_BurstMode(WordTrue);
+    movie_->SetFGrabber_BurstCount(4);
+    movie_->SetFGrabber_BurstInterval(3);
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(10));
+    // The first frame completes the snapshot, the others reach the event; after the last one
+    // the media is paused again.
+    EXPECT_EQ(11, Snapshot());
+    ASSERT_TRUE(WaitUntil([&] { return recorder_.captures.size() == 3 && PlayState() == 1; }));
+    const std::vector<int> numbers = recorder_.Numbers();
+    int previous = 11;
+    for (int number : numbers) {
+        EXPECT_GT(number, previous);
+        previous = number;
+    }
+    EXPECT_FALSE(movie_->GrabberCallback()->Armed());
+}
+
+TEST_F(MovieGrabber, UnlimitedBurstRunsUntilTheControlStops)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(250));
+    movie_->SetFGrabber_BurstMode(WordTrue);
+    movie_->SetFGrabber_BurstCount(0);
+    movie_->SetFGrabber_BurstInterval(2);
+    ASSERT_TRUE(movie_->CaptureFrames(fcMemory));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_.captures.size() >= 6; }));
+    EXPECT_EQ(2, PlayState()); // never paused again
+    EXPECT_TRUE(movie_->GrabberCallback()->Armed());
+    movie_->Stop();
+    // Disarmed by the play-state report of the stop.
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 0 && !movie_->GrabberCallback()->Armed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !movie_->GrabberCallback()->Busy(); }));
+    const std::size_t atStop = recorder_.captures.size();
+    QElapsedTimer timer;
+    timer.start();
+    WaitUntil([&] { return timer.elapsed() > 400; }, 1000);
+    EXPECT_EQ(atStop, recorder_.captures.size());
+    const std::vector<int> numbers = recorder_.Numbers();
+    // Later frames in stream order (the exact spacing in samples is checked on paused seeks
+    // above: right after the media starts the player may send its first frame twice).
+    for (std::size_t i = 1; i < numbers.size(); ++i)
+        EXPECT_GT(numbers[i], numbers[i - 1]) << i;
+}
