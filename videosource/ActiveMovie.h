@@ -366,6 +366,8 @@ private:
     // --- ActiveMoviePosition.cpp ---
     void DetermineLengths();
     void PollPosition();
+    // Whether the media's filter graph has come to a pause (true when it cannot be asked).
+    bool GraphPaused() const;
 
     // --- ActiveMovieDisplay.cpp ---
     void PlayerWindowCreated(TObject* Sender);

@@ -83,11 +83,12 @@ void TActiveMovie::PollPosition()
         return;
     const double p = GetDispDouble(kPosition);
     if (openRewindTicks_ > 0) {
+        // While the player still carries out the pause it reports the position it had
+        // before, which is 0 after an open whatever it shows: only a paused graph's 0 counts.
         --openRewindTicks_;
-        if (p != 0 && openRewindTicks_ > 0)
+        if ((p != 0 || !GraphPaused()) && openRewindTicks_ > 0)
             return;
         openRewindTicks_ = 0;
-    openRewindWanted_ = false;
     }
     if (p == lastPosition_)
         return;
@@ -119,6 +120,15 @@ void TActiveMovie::PollPosition()
     OnPositionChange(this, oldTime, timePosition_, oldFrame, framePosition_);
     if (selectionEnd_ >= 0 && p >= selectionEnd_)
         Stop();
+}
+
+bool TActiveMovie::GraphPaused() const
+{
+    ComPtr<IMediaControl> control;
+    if (!rendererVideo_ || rendererVideo_.As(control) != S_OK)
+        return true; // nothing to ask: the position read has to do
+    OAFilterState state = State_Stopped;
+    return control->GetState(0, &state) == S_OK && state == State_Paused;
 }
 
 void TActiveMovie::SetRate(double value)
