@@ -309,7 +309,8 @@ COM_INTERFACE_TRAITS(IGraphDiagnostics, IUnknown, IID_IGraphDiagnostics);
 // for every other thread that drives the graph, a media player's command thread included.
 // Lock blocks until no other thread holds it; a thread may lock again while it holds it, and
 // unlocks as often. Never from a streaming thread (a filter's, or a Sample Grabber callback):
-// a stop waits for that thread.
+// a stop waits for that thread. While holding it, a thread must not wait for another thread
+// that drives the graph, which may be waiting for the lock.
 struct IGraphLock : IUnknown {
     virtual HRESULT Lock() = 0;
     virtual HRESULT Unlock() = 0;  // S_FALSE when this thread does not hold it

@@ -50,7 +50,9 @@
 // position writes become commands carried out there, each under the graph's drive lock. A
 // container may drive the same graph from the user-interface thread (stop, reconnect, run):
 // each of its calls is serialised against those commands by the graph itself, and holding
-// the graph's IGraphLock makes a whole sequence one step for them (see FilterGraph.h).
+// the graph's IGraphLock makes a whole sequence one step for them (see FilterGraph.h). While
+// holding it, do not call get_FilterGraph, Open or anything that closes the media: those wait
+// for the command thread, which may be waiting for the lock.
 #pragma once
 
 #include "platform/com/ComObject.h"
