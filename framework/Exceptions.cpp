@@ -10,29 +10,66 @@ Exception::~Exception() = default;
 EInOutError::EInOutError(int errorCode)
     : Exception("Erreur E/S " + std::to_string(errorCode)), errorCode_(errorCode) {}
 
-int WindowsErrorFromErrno(int errnoValue) noexcept
+namespace {
+
+struct ErrnoMapping {
+    int errnoValue;
+    int windowsError;
+};
+
+// Every errno that creating, writing, truncating or closing a movie or a captured picture can
+// give, and the error Windows reports in the same situation.
+constexpr ErrnoMapping ErrnoMappings[] = {
+    {ENOENT, ERROR_FILE_NOT_FOUND},
+    {ENOTDIR, ERROR_PATH_NOT_FOUND},
+    {EACCES, ERROR_ACCESS_DENIED},
+    {EPERM, ERROR_ACCESS_DENIED},
+    {EISDIR, ERROR_ACCESS_DENIED}, // Windows refuses to open a folder as a file that way
+    {EROFS, ERROR_WRITE_PROTECT},
+    {EBUSY, ERROR_SHARING_VIOLATION},
+    {ETXTBSY, ERROR_SHARING_VIOLATION},
+    {EWOULDBLOCK, ERROR_SHARING_VIOLATION}, // the file is locked by another writer
+    {ENOSPC, ERROR_DISK_FULL},
+    {EDQUOT, ERROR_DISK_FULL}, // a quota reads as a full disk to the one who hits it
+    {EFBIG, ERROR_FILE_TOO_LARGE}, // the file-size limit (ulimit -f) or the file system's
+    {EOVERFLOW, ERROR_FILE_TOO_LARGE},
+    {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+    {ELOOP, ERROR_CANT_RESOLVE_FILENAME}, // a circle of symbolic links
+    {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
+    {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
+    {ENOLCK, ERROR_SHARING_BUFFER_EXCEEDED}, // no room left for the file's lock
+    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+    {EIO, ERROR_IO_DEVICE},
+    {EUCLEAN, ERROR_FILE_CORRUPT}, // the file system found itself damaged
+    {ENXIO, ERROR_BAD_UNIT},
+    {ENODEV, ERROR_BAD_UNIT},
+    {ENOMEDIUM, ERROR_NOT_READY}, // a drive without its disk
+    {EOPNOTSUPP, ERROR_NOT_SUPPORTED},
+    {EINVAL, ERROR_INVALID_PARAMETER},
+    {EBADF, ERROR_INVALID_HANDLE},
+    {EPIPE, ERROR_NO_DATA},
+    {ETIMEDOUT, ERROR_SEM_TIMEOUT}, // what Windows says when a network share stops answering
+    {ESTALE, ERROR_UNEXP_NET_ERR},
+    {ENOTCONN, ERROR_UNEXP_NET_ERR},
+    {ECONNRESET, ERROR_UNEXP_NET_ERR},
+    {ECONNABORTED, ERROR_UNEXP_NET_ERR},
+    {EHOSTDOWN, ERROR_UNEXP_NET_ERR},
+    {EHOSTUNREACH, ERROR_UNEXP_NET_ERR},
+    {ENETDOWN, ERROR_UNEXP_NET_ERR},
+    {ENETUNREACH, ERROR_UNEXP_NET_ERR},
+    {EREMOTEIO, ERROR_UNEXP_NET_ERR},
+};
+
+} // namespace
+
+int WindowsErrorFromErrno(int errnoValue, TMissingName missing) noexcept
 {
-    switch (errnoValue) {
-    case ENOENT:
-        return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
+    if (errnoValue == ENOENT && missing == TMissingName::Folder)
         return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR: // Windows refuses to open a folder as a file with "access denied"
-        return ERROR_ACCESS_DENIED;
-    case EROFS:
-        return ERROR_WRITE_PROTECT;
-    case EBUSY:
-    case ETXTBSY:
-    case EWOULDBLOCK:
-        return ERROR_SHARING_VIOLATION;
-    case ENOSPC:
-    case EDQUOT:
-        return ERROR_DISK_FULL;
-    default:
-        return errnoValue;
-    }
+    for (const ErrnoMapping& mapping : ErrnoMappings)
+        if (mapping.errnoValue == errnoValue)
+            return mapping.windowsError;
+    return ERROR_GEN_FAILURE;
 }
 
 namespace {

@@ -38,10 +38,16 @@ private:
 // The Windows system error numbers that file errors are reported with are in
 // platform/base/SystemErrorCodes.h.
 
-// Maps a POSIX errno value to the Windows error number the program reports: ENOENT 2,
-// ENOTDIR 3, EACCES/EPERM/EISDIR 5, EROFS 19, EBUSY/ETXTBSY/EWOULDBLOCK 32, ENOSPC/EDQUOT
-// 112. Any other value is returned unchanged.
-int WindowsErrorFromErrno(int errnoValue) noexcept;
+// What a missing name (ENOENT) stands for: the file itself, or a folder on its path, which is
+// what it means when a file is created or a folder is searched.
+enum class TMissingName { File, Folder };
+
+// Maps a POSIX errno value to the Windows error number the program reports, so that a user
+// can look the number up: every errno that creating, writing, truncating or closing a file
+// can give has its Windows counterpart (ENOENT 2 or 3, EACCES 5, ENOSPC 112, EFBIG 223...; the
+// table is in Exceptions.cpp). An errno with no counterpart gives 31, the general failure,
+// never the Linux number, which means something else in the Windows numbering.
+int WindowsErrorFromErrno(int errnoValue, TMissingName missing = TMissingName::File) noexcept;
 
 // A failure reported by COM or OLE without a status of its own, e.g. a control that cannot
 // be activated.

@@ -85,7 +85,7 @@ int FindFirst(const std::string& pattern, int attr, TSearchRec& rec)
 
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
-        return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : WindowsErrorFromErrno(errno);
+        return WindowsErrorFromErrno(errno, TMissingName::Folder);
     auto state = std::make_shared<TSearchRec::State>();
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;

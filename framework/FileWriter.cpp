@@ -4,18 +4,25 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The error number for a failed create: ENOENT means the folder is missing (O_CREAT makes a
-// missing file itself impossible), which Windows reports as "path not found".
-int CreateError(int errnoValue)
+// By default a write past the file-size limit (ulimit -f) kills the process with SIGXFSZ,
+// leaving whatever was half written; ignored, the write fails with EFBIG and is reported.
+void IgnoreFileSizeSignal()
 {
-    return errnoValue == ENOENT ? ERROR_PATH_NOT_FOUND : WindowsErrorFromErrno(errnoValue);
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGXFSZ, SIG_IGN);
+    });
 }
 
 } // namespace
@@ -32,7 +39,7 @@ TFileWriter::~TFileWriter()
     try {
         Close();
     } catch (const EInOutError&) {
-        ::close(fd_);
+        Discard();
     }
 }
 
@@ -45,11 +52,12 @@ void TFileWriter::Create(const std::string& path)
 {
     if (IsOpen())
         throw EInvalidOperation("Le fichier " + path_ + " est déjà ouvert");
+    IgnoreFileSizeSignal();
     // Not O_TRUNC: the old content may only go once we hold the lock, or a second writer
     // would wipe the file of the first.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw EInOutError(CreateError(errno));
+        throw EInOutError(WindowsErrorFromErrno(errno, TMissingName::Folder));
     // Only regular files are locked and truncated: a device such as /dev/full is shared by
     // every process and has no content to discard.
     struct stat info {};
@@ -57,7 +65,7 @@ void TFileWriter::Create(const std::string& path)
         (S_ISREG(info.st_mode) && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0))) {
         const int error = errno;
         ::close(fd);
-        throw EInOutError(error == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : WindowsErrorFromErrno(error));
+        throw EInOutError(WindowsErrorFromErrno(error));
     }
     fd_ = fd;
     path_ = path;
@@ -132,6 +140,15 @@ void TFileWriter::Close()
     // left to retry: report it and stay closed.
     if (::close(fd) != 0 && errno != EINTR)
         Fail(errno);
+}
+
+void TFileWriter::Discard() noexcept
+{
+    buffer_.clear();
+    if (!IsOpen())
+        return;
+    ::close(fd_);
+    fd_ = -1;
 }
 
 void TFileWriter::Truncate(std::uint64_t sizeBytes)

@@ -3,7 +3,7 @@
 //
 // Contract:
 // - Every failure raises EInOutError at once (create, write, flush, close), with the
-//   Windows error number mapped from errno (2, 3, 5, 19, 32, 112, or the errno itself).
+//   Windows error number mapped from errno by WindowsErrorFromErrno.
 // - Bytes go to the buffer and reach the file whenever the buffer is full, on Flush and on
 //   Close. After a failed write or flush, BytesInFile() tells how many bytes really reached
 //   the file and the bytes that did not stay in the buffer, in order; nothing is lost or
@@ -12,6 +12,8 @@
 // - Create takes an exclusive advisory lock on the file: a second writer of the same file
 //   (in this or another process using the same lock) gets error 32, sharing violation.
 //   Readers are never blocked.
+// - A file-size limit is an error like a full disk (error 223), not a signal that ends the
+//   process: the first Create ignores SIGXFSZ unless the program handles it itself.
 // - Not thread-safe: one thread at a time. The destructor closes an open file and swallows
 //   errors; call Close to learn about them.
 #pragma once
@@ -42,6 +44,8 @@ public:
     void Flush();
     // Flush, then close. A closed writer may be closed again (nothing happens).
     void Close();
+    // Closes without writing the buffered bytes, which are dropped; never fails.
+    void Discard() noexcept;
 
     // Bytes that reached the file (its size as far as this writer knows).
     std::uint64_t BytesInFile() const noexcept { return bytesInFile_; }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sys/resource.h>
 #include <vector>
 
@@ -124,4 +125,57 @@ TEST_F(MovieWriterTest, AFailedCloseKeepsTheBufferedBytesForTheRetry)
     Unlimit();
     writer.Close();
     EXPECT_EQ(Read(path), Expected({4}));
+}
+
+// With a 10,400-byte limit the second frame is 5,160 bytes on disk and 80 in the output
+// buffer when the third frame's first flush runs into the limit. Whatever ends the file
+// afterwards (a close that fails, the writer's destruction, a close that succeeds) leaves
+// only whole frames, and every frame that was accepted is written when the file can grow.
+TEST_F(MovieWriterTest, AWriteFailingInThePreviousFramesTailLeavesWholeFramesOnEveryEnd)
+{
+    const fs::path path = dir_ / "clip.kql";
+    auto writer = std::make_unique<TMovieWriter>();
+    writer->Create(path.string());
+    LimitFileSize(10400);
+    writer->WriteFrame(Frame(1));
+    writer->WriteFrame(Frame(2));
+    try {
+        writer->WriteFrame(Frame(3));
+        ADD_FAILURE() << "the limit was not reached";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "Erreur E/S 223") << "the number Windows gives a file too large";
+    }
+    EXPECT_EQ(writer->FramesWritten(), 2u);
+    EXPECT_EQ(fs::file_size(path), KqFrameBytes) << "cut back to the first frame";
+    EXPECT_THROW(writer->Close(), EInOutError);
+    EXPECT_TRUE(writer->IsOpen());
+    EXPECT_EQ(fs::file_size(path), KqFrameBytes);
+    EXPECT_THROW(writer->Close(), EInOutError);
+    writer.reset(); // the window is closed while the disk is still full
+    EXPECT_EQ(fs::file_size(path), KqFrameBytes);
+    EXPECT_EQ(Read(path), Expected({1}));
+
+    // The same failures, then room again: the close writes both frames.
+    writer = std::make_unique<TMovieWriter>();
+    writer->Create(path.string());
+    writer->WriteFrame(Frame(1));
+    writer->WriteFrame(Frame(2));
+    EXPECT_THROW(writer->WriteFrame(Frame(3)), EInOutError);
+    EXPECT_THROW(writer->Close(), EInOutError);
+    Unlimit();
+    writer->Close();
+    EXPECT_FALSE(writer->IsOpen());
+    EXPECT_EQ(Read(path), Expected({1, 2}));
+
+    // Or the retried frame follows the second one.
+    LimitFileSize(10400);
+    writer->Create(path.string());
+    writer->WriteFrame(Frame(1));
+    writer->WriteFrame(Frame(2));
+    EXPECT_THROW(writer->WriteFrame(Frame(3)), EInOutError);
+    Unlimit();
+    writer->WriteFrame(Frame(3));
+    EXPECT_EQ(writer->FramesWritten(), 3u);
+    writer.reset();
+    EXPECT_EQ(Read(path), Expected({1, 2, 3}));
 }

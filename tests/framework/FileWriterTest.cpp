@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -35,16 +38,55 @@ int CreateErrorOf(const std::string& path)
 
 TEST(FileWriter, ErrnoMapsToWindowsErrorNumbers)
 {
-    EXPECT_EQ(WindowsErrorFromErrno(ENOENT), 2);
-    EXPECT_EQ(WindowsErrorFromErrno(ENOTDIR), 3);
-    EXPECT_EQ(WindowsErrorFromErrno(EACCES), 5);
-    EXPECT_EQ(WindowsErrorFromErrno(EPERM), 5);
-    EXPECT_EQ(WindowsErrorFromErrno(EROFS), 19);
-    EXPECT_EQ(WindowsErrorFromErrno(ETXTBSY), 32);
-    EXPECT_EQ(WindowsErrorFromErrno(ENOSPC), 112);
-    EXPECT_EQ(WindowsErrorFromErrno(EDQUOT), 112);
-    EXPECT_EQ(WindowsErrorFromErrno(EIO), EIO);
-    EXPECT_EQ(EInOutError(EIO).Message(), "Erreur E/S " + std::to_string(EIO));
+    // Every errno that creating, writing, truncating or closing a file can give, with the
+    // number Windows reports in its place.
+    const std::pair<int, int> expected[] = {
+        {ENOENT, 2},        {ENOTDIR, 3},    {EACCES, 5},       {EPERM, 5},        {EISDIR, 5},
+        {EROFS, 19},        {EBUSY, 32},     {ETXTBSY, 32},     {EWOULDBLOCK, 32}, {ENOSPC, 112},
+        {EDQUOT, 112},      {EFBIG, 223},    {EOVERFLOW, 223},  {ENAMETOOLONG, 206}, {ELOOP, 1921},
+        {EMFILE, 4},        {ENFILE, 4},     {ENOLCK, 36},      {ENOMEM, 8},       {EIO, 1117},
+        {EUCLEAN, 1392},    {ENXIO, 20},     {ENODEV, 20},      {ENOMEDIUM, 21},   {EOPNOTSUPP, 50},
+        {EINVAL, 87},       {EBADF, 6},      {EPIPE, 232},      {ETIMEDOUT, 121},  {ESTALE, 59},
+        {ENOTCONN, 59},     {ECONNRESET, 59}, {EHOSTDOWN, 59},  {ENETUNREACH, 59}, {EREMOTEIO, 59},
+    };
+    for (const auto& [errnoValue, windowsError] : expected)
+        EXPECT_EQ(WindowsErrorFromErrno(errnoValue), windowsError) << "errno " << errnoValue;
+    // A missing name on the way to a file being created is its folder.
+    EXPECT_EQ(WindowsErrorFromErrno(ENOENT, TMissingName::Folder), 3);
+    EXPECT_EQ(WindowsErrorFromErrno(EACCES, TMissingName::Folder), 5);
+    // Anything else is the general failure, never a Linux number.
+    EXPECT_EQ(WindowsErrorFromErrno(ECHILD), 31);
+    EXPECT_EQ(WindowsErrorFromErrno(0), 31);
+    EXPECT_EQ(EInOutError(WindowsErrorFromErrno(EFBIG)).Message(), "Erreur E/S 223");
+}
+
+// Run in a child process that leaves SIGXFSZ as the system sets it: a write past the file-size
+// limit must come back as an error rather than end the process.
+void WriteBeyondTheFileSizeLimit(const std::string& path)
+{
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    TFileWriter writer(128);
+    writer.Create(path);
+    try {
+        writer.Write(Pattern(2000).data(), 2000);
+    } catch (const EInOutError& e) {
+        std::fprintf(stderr, "%s after %llu bytes\n", e.Message().c_str(),
+                     static_cast<unsigned long long>(writer.BytesInFile()));
+        std::exit(0);
+    }
+    std::exit(3);
+}
+
+TEST(FileWriterDeathTest, AFileSizeLimitIsReportedAsAnErrorNotASignal)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFolder folder;
+    EXPECT_EXIT(WriteBeyondTheFileSizeLimit(folder.Path("limited.kql")), ::testing::ExitedWithCode(0),
+                "Erreur E/S 223 after 1000 bytes");
 }
 
 TEST(FileWriter, BytesCrossBufferBoundariesInOrder)
@@ -168,7 +210,7 @@ TEST(FileWriter, PartialWriteIsAccountedAndCanBeCutBack)
             break;
         }
     }
-    EXPECT_EQ(error, EFBIG) << "an errno without a Windows number is reported as is";
+    EXPECT_EQ(error, ERROR_FILE_TOO_LARGE);
     EXPECT_EQ(accepted, 384u);
     EXPECT_EQ(writer.BytesInFile(), 300u);
     EXPECT_EQ(writer.BufferedBytes(), 84u);
