@@ -39,6 +39,16 @@ LONG ArgumentInteger(const VARIANT& value);
 double ArgumentDouble(const VARIANT& value);
 WideString ArgumentText(const VARIANT& value);
 
+// Writes a value back through a by-reference argument in the argument's own type: the
+// integer kinds take its low bits, as a cast does; VT_BOOL true or false; the floating kinds,
+// currency and dates the number; text its decimal text; a VT_VARIANT reference is written in
+// the type the variant holds (VT_I4 or VT_R8 when it is empty). By-value arguments, null
+// references and other kinds (objects, arrays) are left alone.
+void StoreArgumentInteger(VARIANT& argument, LONGLONG value);
+void StoreArgumentDouble(VARIANT& argument, double value);
+// Bytes of storage of an integer kind (VT_I1..VT_UINT, VT_BOOL, VT_ERROR), else 0.
+std::size_t IntegerKindBytes(VARTYPE vt);
+
 template <class A>
 struct ArgumentReader;
 
@@ -74,26 +84,63 @@ struct ArgumentReader<const WideString&> {
     static Storage Read(VARIANT& value) { return ArgumentText(value); }
     static const WideString& Pass(Storage& s) { return s; }
 };
-// A by-reference argument reaches the handler as the pointer to the caller's storage, so
-// the handler can change it. A by-value argument gets a pointer to a copy: the change stays
-// local instead of writing through a value that is not an address.
+// A by-reference argument reaches the handler as a pointer it can write through. When the
+// argument is stored as P is (an integer of the same size, or the same floating type), that is
+// the pointer to the caller's storage. Otherwise the handler gets a P holding the argument's
+// value, and a changed value goes back in the argument's own type after the handler, so that
+// a handler of another width never writes past the caller's storage nor fills half of it.
+// A by-value argument gets a pointer to a copy: the change stays local.
 template <class P>
 struct ArgumentReader<P*> {
-    static_assert(sizeof(P) <= 8, "a by-reference event argument is a scalar");
+    static_assert(std::is_arithmetic_v<P>, "a by-reference event argument is a number");
     struct Storage {
-        P* reference = nullptr;
-        alignas(8) unsigned char local[8] = {};
+        P* reference = nullptr;      // the caller's storage, of P's own type
+        VARIANT* argument = nullptr; // a by-reference argument of another type
+        P initial{};
+        P local{};
     };
+    static bool StoredAsP(VARTYPE vt)
+    {
+        const VARTYPE kind = vt & VT_TYPEMASK;
+        if constexpr (std::is_floating_point_v<P>)
+            return kind == (sizeof(P) == sizeof(float) ? VT_R4 : VT_R8) || (sizeof(P) == sizeof(double) && kind == VT_DATE);
+        else if constexpr (std::is_same_v<P, bool>)
+            return false;
+        else
+            return IntegerKindBytes(kind) == sizeof(P);
+    }
     static Storage Read(VARIANT& value)
     {
         Storage s;
-        if ((value.vt & VT_BYREF) != 0)
+        const bool reference = (value.vt & VT_BYREF) != 0 && value.byref != nullptr;
+        if (reference && StoredAsP(value.vt)) {
             s.reference = static_cast<P*>(value.byref);
+            return s;
+        }
+        if constexpr (std::is_same_v<P, bool>)
+            s.local = ArgumentInteger(value) != 0;
+        else if constexpr (std::is_floating_point_v<P>)
+            s.local = static_cast<P>(ArgumentDouble(value));
         else
-            std::memcpy(s.local, &value.llVal, sizeof s.local);
+            s.local = static_cast<P>(ArgumentInteger(value));
+        s.initial = s.local;
+        if (reference)
+            s.argument = &value;
         return s;
     }
-    static P* Pass(Storage& s) { return s.reference != nullptr ? s.reference : reinterpret_cast<P*>(s.local); }
+    static P* Pass(Storage& s) { return s.reference != nullptr ? s.reference : &s.local; }
+    // An unchanged value is not written: a value P cannot hold stays as the control gave it.
+    static void WriteBack(Storage& s)
+    {
+        if (s.argument == nullptr || s.local == s.initial)
+            return;
+        if constexpr (std::is_same_v<P, bool>)
+            StoreArgumentInteger(*s.argument, s.local ? -1 : 0);
+        else if constexpr (std::is_floating_point_v<P>)
+            StoreArgumentDouble(*s.argument, static_cast<double>(s.local));
+        else
+            StoreArgumentInteger(*s.argument, static_cast<LONGLONG>(s.local));
+    }
 };
 // An array (or any) argument as a reference to its variant.
 template <>
@@ -140,8 +187,24 @@ private:
     {
         std::tuple<typename axhost_detail::ArgumentReader<Args>::Storage...> values{
             axhost_detail::ArgumentReader<Args>::Read(*arguments[I])...};
-        (*static_cast<TEvent<void(TObject*, Args...)>*>(slot))(
-            sender, axhost_detail::ArgumentReader<Args>::Pass(std::get<I>(values))...);
+        // Changes to by-reference arguments go back even when the handler throws, as they
+        // would through the caller's own storage.
+        const auto writeBack = [&values] { (WriteBack<Args>(std::get<I>(values)), ...); };
+        try {
+            (*static_cast<TEvent<void(TObject*, Args...)>*>(slot))(
+                sender, axhost_detail::ArgumentReader<Args>::Pass(std::get<I>(values))...);
+        } catch (...) {
+            writeBack();
+            throw;
+        }
+        writeBack();
+    }
+
+    template <class A, class S>
+    static void WriteBack(S& storage)
+    {
+        if constexpr (requires { axhost_detail::ArgumentReader<A>::WriteBack(storage); })
+            axhost_detail::ArgumentReader<A>::WriteBack(storage);
     }
 
     void* slot_ = nullptr;

@@ -3,6 +3,9 @@
 
 #include "axhost/OleControl.h"
 #include "framework/Application.h"
+#include "platform/com/Variant.h"
+
+#include <cmath>
 
 const TShiftState ShiftMap[8] = {
     {}, {ssShift}, {ssCtrl}, {ssShift, ssCtrl}, {ssAlt}, {ssShift, ssAlt}, {ssCtrl, ssAlt}, {ssShift, ssCtrl, ssAlt},
@@ -15,8 +18,153 @@ const TMouseButton ButtonMap[8] = {mbLeft, mbLeft, mbRight, mbLeft, mbMiddle, mb
 
 namespace axhost_detail {
 
+namespace {
+
+// The variant a VT_VARIANT reference points at; one level only, so a chain cannot loop.
+const VARIANT* ReferencedVariant(const VARIANT& value)
+{
+    if (value.vt != (VT_BYREF | VT_VARIANT) || value.pvarVal == nullptr || value.pvarVal->vt == (VT_BYREF | VT_VARIANT))
+        return nullptr;
+    return value.pvarVal;
+}
+
+// A number to write back, in the form it came in.
+struct StoredValue {
+    bool real = false;
+    LONGLONG integer = 0;
+    double number = 0;
+
+    LONGLONG Integer() const
+    {
+        if (!real)
+            return integer;
+        const double r = std::nearbyint(number); // half to even, as conversions round
+        if (!(r > -9.2e18 && r < 9.2e18))
+            return 0;
+        return static_cast<LONGLONG>(r);
+    }
+    double Number() const { return real ? number : static_cast<double>(integer); }
+};
+
+void Store(VARIANT& argument, const StoredValue& value)
+{
+    if ((argument.vt & VT_BYREF) == 0 || argument.byref == nullptr || (argument.vt & VT_ARRAY) != 0)
+        return;
+    void* p = argument.byref;
+    switch (argument.vt & VT_TYPEMASK) {
+    case VT_I1:
+    case VT_UI1:
+        *static_cast<BYTE*>(p) = static_cast<BYTE>(value.Integer());
+        break;
+    case VT_I2:
+    case VT_UI2:
+        *static_cast<USHORT*>(p) = static_cast<USHORT>(value.Integer());
+        break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+        *static_cast<ULONG*>(p) = static_cast<ULONG>(value.Integer());
+        break;
+    case VT_I8:
+    case VT_UI8:
+        *static_cast<LONGLONG*>(p) = value.Integer();
+        break;
+    case VT_BOOL:
+        *static_cast<VARIANT_BOOL*>(p) = value.Number() != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    case VT_R4:
+        *static_cast<float*>(p) = static_cast<float>(value.Number());
+        break;
+    case VT_R8:
+    case VT_DATE:
+        *static_cast<double*>(p) = value.Number();
+        break;
+    case VT_CY:
+        static_cast<CY*>(p)->int64 = static_cast<LONGLONG>(std::nearbyint(value.Number() * 10000.0));
+        break;
+    case VT_BSTR: {
+        ScopedVariant source;
+        ScopedVariant text;
+        if (value.real) {
+            source->vt = VT_R8;
+            source->dblVal = value.number;
+        } else {
+            source->vt = VT_I8;
+            source->llVal = value.integer;
+        }
+        if (FAILED(VariantChangeType(text.Get(), source.Get(), 0, VT_BSTR)))
+            break;
+        BSTR* target = static_cast<BSTR*>(p);
+        SysFreeString(*target);
+        *target = text->bstrVal;
+        text->vt = VT_EMPTY; // handed over
+        break;
+    }
+    case VT_VARIANT: {
+        VARIANT& inner = *static_cast<VARIANT*>(p);
+        if (inner.vt == (VT_BYREF | VT_VARIANT) || (inner.vt & VT_ARRAY) != 0)
+            break;
+        if ((inner.vt & VT_BYREF) != 0) {
+            Store(inner, value);
+        } else if (inner.vt == VT_EMPTY) {
+            if (value.real) {
+                inner.vt = VT_R8;
+                inner.dblVal = value.number;
+            } else {
+                inner.vt = VT_I4;
+                inner.lVal = static_cast<LONG>(value.integer);
+            }
+        } else {
+            // The held value seen as a reference to itself: every scalar starts the union.
+            VARIANT view;
+            VariantInit(&view);
+            view.vt = static_cast<VARTYPE>(inner.vt | VT_BYREF);
+            view.byref = &inner.llVal;
+            Store(view, value);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void StoreArgumentInteger(VARIANT& argument, LONGLONG value) { Store(argument, StoredValue{false, value, 0}); }
+
+void StoreArgumentDouble(VARIANT& argument, double value) { Store(argument, StoredValue{true, 0, value}); }
+
+std::size_t IntegerKindBytes(VARTYPE vt)
+{
+    switch (vt & VT_TYPEMASK) {
+    case VT_I1:
+    case VT_UI1:
+        return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+        return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+        return 4;
+    case VT_I8:
+    case VT_UI8:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
 LONG ArgumentInteger(const VARIANT& value)
 {
+    if (const VARIANT* inner = ReferencedVariant(value))
+        return ArgumentInteger(*inner);
     const bool byRef = (value.vt & VT_BYREF) != 0;
     const void* p = byRef ? value.byref : &value.llVal;
     if (p == nullptr)
@@ -44,6 +192,8 @@ LONG ArgumentInteger(const VARIANT& value)
 
 double ArgumentDouble(const VARIANT& value)
 {
+    if (const VARIANT* inner = ReferencedVariant(value))
+        return ArgumentDouble(*inner);
     const bool byRef = (value.vt & VT_BYREF) != 0;
     const void* p = byRef ? value.byref : &value.llVal;
     if (p == nullptr)
@@ -63,6 +213,8 @@ double ArgumentDouble(const VARIANT& value)
 
 WideString ArgumentText(const VARIANT& value)
 {
+    if (const VARIANT* inner = ReferencedVariant(value))
+        return ArgumentText(*inner);
     if ((value.vt & VT_TYPEMASK) != VT_BSTR)
         return {};
     const BSTR text = (value.vt & VT_BYREF) != 0 ? (value.pbstrVal != nullptr ? *value.pbstrVal : nullptr) : value.bstrVal;
@@ -164,23 +316,26 @@ void TOleControl2::DispatchStandardEvent(DISPID id, const DISPPARAMS& params)
         case DISPID_KEYUP: {
             if (count < 2)
                 break;
-            WORD key = static_cast<WORD>(ArgumentInteger(args[1]));
+            const WORD given = static_cast<WORD>(ArgumentInteger(args[1]));
+            WORD key = given;
             const TShiftState shift = ShiftMap[ArgumentInteger(args[0]) & 7];
             if (id == DISPID_KEYDOWN)
                 KeyDown(key, shift);
             else
                 KeyUp(key, shift);
-            if ((args[1].vt & VT_BYREF) != 0 && args[1].byref != nullptr)
-                *static_cast<SHORT*>(args[1].byref) = static_cast<SHORT>(key);
+            // In the argument's own type; an unchanged key is left as the control gave it.
+            if (key != given)
+                axhost_detail::StoreArgumentInteger(args[1], key);
             break;
         }
         case DISPID_KEYPRESS: {
             if (count < 1)
                 break;
-            char key = static_cast<char>(ArgumentInteger(args[0]));
+            const char given = static_cast<char>(ArgumentInteger(args[0]));
+            char key = given;
             KeyPress(key);
-            if ((args[0].vt & VT_BYREF) != 0 && args[0].byref != nullptr)
-                *static_cast<SHORT*>(args[0].byref) = static_cast<SHORT>(static_cast<unsigned char>(key));
+            if (key != given)
+                axhost_detail::StoreArgumentInteger(args[0], static_cast<unsigned char>(key));
             break;
         }
         case DISPID_MOUSEDOWN:

@@ -7,6 +7,7 @@
 #include "platform/user/DialogService.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 namespace {
@@ -424,4 +425,106 @@ TEST(AxHostDeathTest, MissingPlayerShowsTheMessageAndStops)
     EXPECT_EXIT(RunWithoutPlayer(), ::testing::ExitedWithCode(1),
                 "MessageBox\\[\\|Microsoft Windows Media Player is not installed on this platform\\.\r\n"
                 "It can be downloaded from https://[^ ]+\\.\\|0\\|no owner\\]");
+}
+
+namespace {
+
+// Eight bytes of 0xAA around which a by-reference argument's value is written: a write of the
+// wrong width shows in the bytes past the value.
+struct Guarded {
+    alignas(8) unsigned char bytes[8];
+    Guarded() { std::memset(bytes, 0xAA, sizeof bytes); }
+    template <class T>
+    T& As() { return *reinterpret_cast<T*>(bytes); }
+    bool RestIntact(std::size_t valueBytes) const
+    {
+        for (std::size_t i = valueBytes; i < sizeof bytes; ++i)
+            if (bytes[i] != 0xAA)
+                return false;
+        return true;
+    }
+};
+
+VARIANT Ref(VARTYPE type, void* storage)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = static_cast<VARTYPE>(type | VT_BYREF);
+    v.byref = storage;
+    return v;
+}
+
+} // namespace
+
+TEST_F(AxHostTest, ByReferenceArgumentsAreWrittenBackInTheirOwnType)
+{
+    TTestHost* host = NewHost(TTestHost::BasicInfo());
+    Handlers handlers;
+    host->OnByRef.Assign(&handlers, &Handlers::ByRef); // an int handler that writes 99
+    host->OnKeyDown.Assign(&handlers, &Handlers::KeyDown);
+    host->OnKeyPress.Assign(&handlers, &Handlers::KeyPress);
+    host->EnsureControl();
+    TestControl* control = Script().instance;
+
+    Guarded byte;
+    byte.As<BYTE>() = 5;
+    control->FireEvent(kByRefEvent, {Ref(VT_UI1, byte.bytes)});
+    EXPECT_EQ(byte.As<BYTE>(), 99);
+    EXPECT_TRUE(byte.RestIntact(1)) << "a one-byte argument was overrun";
+
+    Guarded word;
+    word.As<SHORT>() = 5;
+    control->FireEvent(kByRefEvent, {Ref(VT_I2, word.bytes)});
+    EXPECT_EQ(word.As<SHORT>(), 99);
+    EXPECT_TRUE(word.RestIntact(2));
+
+    LONGLONG wide = 0x7777777700000005;
+    control->FireEvent(kByRefEvent, {Ref(VT_I8, &wide)});
+    EXPECT_EQ(wide, 99) << "all eight bytes";
+
+    double real = 5.0;
+    control->FireEvent(kByRefEvent, {Ref(VT_R8, &real)});
+    EXPECT_EQ(real, 99.0);
+
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    control->FireEvent(kByRefEvent, {Ref(VT_BOOL, &flag)});
+    EXPECT_EQ(flag, VARIANT_TRUE);
+
+    BSTR text = SysAllocString(u"5");
+    control->FireEvent(kByRefEvent, {Ref(VT_BSTR, &text)});
+    EXPECT_EQ(std::u16string(BstrView(text)), u"99");
+    SysFreeString(text);
+
+    VARIANT held;
+    VariantInit(&held);
+    held.vt = VT_I2;
+    held.iVal = 5;
+    control->FireEvent(kByRefEvent, {Ref(VT_VARIANT, &held)});
+    EXPECT_EQ(held.vt, VT_I2);
+    EXPECT_EQ(held.iVal, 99);
+    EXPECT_EQ(handlers.log[0], "ByRef(5)");
+    EXPECT_EQ(handlers.log[6], "ByRef(5)") << "read through the variant reference";
+
+    // Standard key events: the key goes back at the width the control gave.
+    handlers.newKey = 'B';
+    Guarded key;
+    key.As<BYTE>() = 'A';
+    control->FireEvent(DISPID_KEYDOWN, {Ref(VT_UI1, key.bytes), Short(0)});
+    EXPECT_EQ(key.As<BYTE>(), 'B');
+    EXPECT_TRUE(key.RestIntact(1));
+    LONG longKey = static_cast<LONG>(0xFFFF0041);
+    control->FireEvent(DISPID_KEYDOWN, {Ref(VT_I4, &longKey), Short(0)});
+    EXPECT_EQ(longKey, 'B') << "all four bytes";
+    VARIANT heldKey;
+    InitVariantFromInt32('A', &heldKey);
+    control->FireEvent(DISPID_KEYDOWN, {Ref(VT_VARIANT, &heldKey), Short(0)});
+    EXPECT_EQ(heldKey.vt, VT_I4);
+    EXPECT_EQ(heldKey.lVal, 'B');
+    Guarded typed;
+    typed.As<BYTE>() = 'q';
+    control->FireEvent(DISPID_KEYPRESS, {Ref(VT_UI1, typed.bytes)});
+    EXPECT_EQ(typed.As<BYTE>(), 'z');
+    EXPECT_TRUE(typed.RestIntact(1));
+    EXPECT_EQ(handlers.log.back(), "KeyPress(q)");
+    EXPECT_EQ(handlers.log[handlers.log.size() - 2], "KeyDown(65,0)") << "read through the variant reference";
 }

@@ -164,3 +164,34 @@ TEST_F(KqlToolTest, ErrorsAndHelp)
         EXPECT_NE(help.output.find("usage: kqltool"), std::string::npos) << command;
     }
 }
+
+TEST_F(KqlToolTest, OneFrameTheRealRangeAndNoEmptyOutput)
+{
+    std::vector<unsigned char> movie(5240, 0);
+    std::ofstream(Path("one.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), movie.size());
+    ToolRun run = Kqltool("info " + Path("one.kql"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find(": 1 frame, 5240 bytes"), std::string::npos) << run.output;
+
+    run = Kqltool("render " + Path("one.kql") + " " + Path("f.png") + " --frame 3");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("has 1 frame: --frame must be from 0 to 0, not 3"), std::string::npos) << run.output;
+    EXPECT_EQ(Kqltool("render " + Path("one.kql") + " " + Path("f.png") + " --frame -1").exitCode, 1);
+    // Only PNG is written, so no other name is taken.
+    EXPECT_EQ(Kqltool("render " + Path("one.kql") + " " + Path("f.jpg")).exitCode, 2);
+    EXPECT_FALSE(fs::exists(Path("f.jpg")));
+
+    // A write that fails (the file-size limit is below one frame) leaves no output behind.
+    ASSERT_TRUE(Pattern().save(QString::fromStdString(Path("frame.png"))));
+    const std::string limited = "sh -c 'ulimit -f 4; " + std::string(KQLTOOL_PATH) + " convert-image " +
+                                Path("frame.png") + " " + Path("limited.kql") + "' 2>&1";
+    FILE* pipe = popen(limited.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> chunk;
+    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe))
+        output.append(chunk.data(), n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
+    EXPECT_NE(output.find("Erreur E/S 223"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(Path("limited.kql")));
+}

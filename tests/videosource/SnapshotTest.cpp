@@ -14,7 +14,9 @@ TEST_F(MovieTest, ASnapshotOfAPlayingVideoPausesForTheGrabAndPlaysOnAfterwards)
     events_.snapshotImage = nullptr;
     movie_->SetFileName(ToWideString(testvideos::NumberedVideo("long.avi", 100, "-c:v mjpeg -q:v 3")));
     movie_->OpenMedia();
-    ASSERT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 2 && movie_->FramePosition() > 2; }, 8000));
+    // The renderer may run a few frames behind the clock on a loaded machine, so the clock
+    // is let well past the frames the snapshot must be beyond.
+    ASSERT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 2 && movie_->FramePosition() > 12; }, 8000));
     EXPECT_EQ(WordTrue, movie_->SnapshotToImage(image_));
     EXPECT_EQ(2, movie_->GetDispInt(1068)) << "playing again";
     const int shown = ShownNumber(image_);

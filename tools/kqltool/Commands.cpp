@@ -10,7 +10,10 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <cctype>
+#include <climits>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 
 const char* const ConvertImageUsage =
@@ -68,6 +71,8 @@ COLORREF ColourAt(const QImage& image, int x, int y)
     return RGB(static_cast<BYTE>(qRed(p)), static_cast<BYTE>(qGreen(p)), static_cast<BYTE>(qBlue(p)));
 }
 
+std::string Frames(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+
 void SavePng(const QImage& image, const std::string& path)
 {
     if (!image.save(QString::fromStdString(path), "PNG"))
@@ -110,12 +115,18 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     ConvertPicture(
         view.width(), view.height(), [&](int x, int y) { return ColourAt(view, x, y); }, brightness, contrast, frame,
         {});
+    bool created = false;
     try {
         TMovieWriter writer;
         writer.Create(a.positional[1]);
+        created = true;
         writer.WriteFrame(frame);
         writer.Close();
     } catch (const EInOutError& e) {
+        // What was created holds no whole movie: it goes (a device written to stays).
+        std::error_code ignored;
+        if (created && std::filesystem::is_regular_file(a.positional[1], ignored))
+            std::filesystem::remove(a.positional[1], ignored);
         throw InputError("cannot write " + a.positional[1] + ": " + e.Message());
     }
     return 0;
@@ -133,13 +144,20 @@ int RenderCommand(const std::vector<std::string>& args)
     if (a.HasFlag("--sheet") && a.Value("--frame"))
         throw UsageError("--frame and --sheet exclude each other");
     const int scale = ParseBoundedInt("--scale", a.Value("--scale").value_or("1"), 1, 16);
-    const int frameNumber = ParseBoundedInt("--frame", a.Value("--frame").value_or("0"), 0, 1 << 30);
+    const std::string frameText = a.Value("--frame").value_or("0");
+    const int frameNumber = ParseBoundedInt("--frame", frameText, INT_MIN, INT_MAX);
+    const std::filesystem::path out(a.positional[1]);
+    std::string extension = out.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".png")
+        throw UsageError("render writes PNG pictures: the output name must end in .png");
 
     const std::vector<TFrameBuffer> frames = ReadMovieFile(a.positional[0]);
     if (!a.HasFlag("--sheet")) {
-        if (static_cast<std::size_t>(frameNumber) >= frames.size())
-            throw InputError(a.positional[0] + " has " + std::to_string(frames.size()) + " frames; there is no frame " +
-                             std::to_string(frameNumber));
+        if (frameNumber < 0 || static_cast<std::size_t>(frameNumber) >= frames.size())
+            throw InputError(a.positional[0] + " has " + Frames(frames.size()) + ": --frame must be from 0 to " +
+                             std::to_string(frames.size() - 1) + ", not " + frameText);
         SavePng(RenderFrame(frames[frameNumber], scale), a.positional[1]);
         return 0;
     }
@@ -178,7 +196,7 @@ int InfoCommand(const std::vector<std::string>& args)
     if (a.positional.size() != 1)
         throw UsageError("info takes one movie");
     const MovieFileInfo info = InspectMovieFile(a.positional[0]);
-    std::cout << a.positional[0] << ": " << info.wholeFrames << " frames, " << info.sizeBytes << " bytes\n";
+    std::cout << a.positional[0] << ": " << Frames(info.wholeFrames) << ", " << info.sizeBytes << " bytes\n";
     if (info.IsWhole()) {
         std::cout << "whole: the size is a whole number of " << KqFrameBytes << "-byte frames\n";
         return 0;

@@ -54,6 +54,20 @@ TEST_F(MovieGrabber, GraphAndCallbackAfterOpening)
 
 // The player, played from a frame a paused seek showed, sends the frame after it first: the
 // grabber saw the shown frame itself during the seek, before it was armed.
+TEST_F(MovieGrabber, NoSampleGrabberOnTheMachine)
+{
+    ASSERT_EQ(S_OK, UnregisterClassFactory(CLSID_SampleGrabber));
+    auto* bare = new TActiveMovie(form_);
+    EXPECT_FALSE(bare->GrabberAvailable());
+    EXPECT_EQ(nullptr, bare->GrabberCallback());
+    InstallDirectShowServices();
+    bare->SetFGrabber_Enabled(true);
+    bare->SetFGrabber_BurstCount(3); // nothing to pass it to
+    EXPECT_FALSE(bare->BuildGrabberGraph());
+    EXPECT_FALSE(bare->CaptureFrames(fcMemory));
+    bare->Free();
+}
+
 TEST_F(MovieGrabber, SnapshotWhilePausedGivesTheFrameAfterTheSeekAndStaysPaused)
 {
     ASSERT_NO_FATAL_FAILURE(Open(60));
