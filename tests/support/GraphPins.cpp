@@ -43,6 +43,27 @@ ComPtr<IBaseFilter> FindFilter(IFilterGraph* graph, int inputs, int outputs)
     return nullptr;
 }
 
+int ShownFrameNumber(IUnknown* graphOrRenderer)
+{
+    ComPtr<IBasicVideo> video;
+    if (graphOrRenderer == nullptr || graphOrRenderer->QueryInterface(
+                                           IID_IBasicVideo, reinterpret_cast<void**>(video.ReleaseAndGetAddressOf())) != S_OK)
+        return -1;
+    LONG size = 0;
+    if (video->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
+        return -1;
+    std::vector<LONG> buffer((static_cast<std::size_t>(size) + 3) / 4);
+    if (video->GetCurrentImage(&size, buffer.data()) != S_OK)
+        return -1;
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
+    if (header->biWidth != testvideos::kPatternWidth || header->biHeight != testvideos::kPatternHeight)
+        return -1;
+    const auto* pixels = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize +
+                         4 * header->biClrUsed + (header->biCompression == 3 ? 12 : 0);
+    return testvideos::ReadFrameNumber(pixels, testvideos::kPatternWidth, testvideos::kPatternHeight,
+                                       header->biBitCount);
+}
+
 HRESULT RecordingCallback::QueryInterface(REFIID iid, void** object)
 {
     if (object == nullptr)

@@ -23,6 +23,10 @@ inline ComPtr<IBaseFilter> FindRenderer(IFilterGraph* graph)
     return FindFilter(graph, 1, 0);
 }
 
+// The number shown by the graph's renderer (IBasicVideo::GetCurrentImage of the graph or of
+// the renderer itself), -1 when the picture cannot be read or is not the pattern's.
+int ShownFrameNumber(IUnknown* graphOrRenderer);
+
 // An ISampleGrabberCB that records every BufferCB call (times and frame numbers, -2 for a
 // buffer too short for a picture of the pattern) and can be told to block inside BufferCB
 // until released. Counted like a normal COM object.

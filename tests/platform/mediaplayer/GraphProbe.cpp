@@ -36,21 +36,7 @@ std::string NumberedVideo(const std::string& name, int frames, const std::string
 
 int ShownFrameNumber(IUnknown* graph)
 {
-    ComPtr<IBasicVideo> video;
-    if (graph == nullptr || ComQuery(graph, video) != S_OK)
-        return -1;
-    LONG size = 0;
-    if (video->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
-        return -1;
-    std::vector<LONG> buffer((static_cast<std::size_t>(size) + 3) / 4);
-    if (video->GetCurrentImage(&size, buffer.data()) != S_OK)
-        return -1;
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
-    if (header->biWidth != kVideoWidth || header->biHeight != kVideoHeight)
-        return -1;
-    const auto* pixels = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize +
-                         4 * header->biClrUsed + (header->biCompression == 3 ? 12 : 0);
-    return testvideos::ReadFrameNumber(pixels, kVideoWidth, kVideoHeight, header->biBitCount);
+    return testgraph::ShownFrameNumber(graph);
 }
 
 bool GraphHasVideoInterfaces(IUnknown* graph)
