@@ -2,6 +2,7 @@
 // buffer and draws it, then takes the capture run's step.
 #include "convert/FrameConversion.h"
 #include "convert/MovieConversion.h"
+#include "convert/ViewConversion.h"
 #include "framework/Canvas.h"
 #include "framework/ExtCtrls.h"
 #include "framework/NumberText.h"
@@ -22,13 +23,9 @@ void TMovieConversion::FormShow(TObject* Sender)
 void TMovieConversion::PaintBox1Paint(TObject* Sender)
 {
     // The view image makes itself a 131 x 80 bitmap on first use, before any crop.
-    TCanvas* view = c_.Image1->Canvas();
-    const TRect clip = view->ClipRect();
     TCanvas* preview = c_.PaintBox1->Canvas();
-    ConvertPicture(
-        clip.Right, clip.Bottom, [view](int x, int y) { return static_cast<COLORREF>(view->Pixels(x, y)); },
-        c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
-        [preview](int x, int y, int level) { preview->SetPixels(x, y, static_cast<TColor>(GreyColour(level))); });
+    ConvertView(*c_.Image1->Canvas(), c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
+                [preview](int x, int y, int level) { preview->SetPixels(x, y, static_cast<TColor>(GreyColour(level))); });
     CaptureStep();
 }
 
