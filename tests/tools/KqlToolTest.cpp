@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -279,4 +280,42 @@ TEST_F(KqlToolTest, APictureTooSmallForTheZoneGivesTheWindowsEmptyView)
     run = Kqltool("convert-image " + Path("2x100.png") + " " + Path("d.kql"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(ReadFile(Path("d.kql")), frameOf([](int, int y) { return y * 33 / 80 == 0 ? 15 : 10; }));
+}
+
+// info and render read the movie to its end: the size is what could be read, and a read that
+// fails is an error, not a count of frames.
+TEST_F(KqlToolTest, MoviesAreReadToTheirLastByte)
+{
+    // Reading the reader's own memory from address 0 fails at once (input/output error),
+    // although the file is regular.
+    ToolRun run = Kqltool("info /proc/self/mem");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("cannot read movie /proc/self/mem: Input/output error"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("whole"), std::string::npos) << run.output;
+    EXPECT_EQ(Kqltool("render /proc/self/mem " + Path("m.png")).exitCode, 1);
+    EXPECT_FALSE(fs::exists(Path("m.png")));
+
+    // A file that says it is empty but holds bytes is counted by what it holds.
+    run = Kqltool("info /proc/self/status");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("/proc/self/status: 0 frames, "), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(", 0 bytes"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("not whole"), std::string::npos) << run.output;
+
+    // A folder and a FIFO are refused without waiting for a writer.
+    ASSERT_EQ(::mkfifo(Path("fifo.kql").c_str(), 0600), 0);
+    for (const std::string& path : {dir_.string(), Path("fifo.kql")}) {
+        run = Kqltool("info " + path);
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find("not a regular file"), std::string::npos) << run.output;
+    }
+
+    // Three frames and a tail, read in full: the counts come from the bytes.
+    std::vector<unsigned char> movie(3 * 5240 + 17, 0x5A);
+    std::ofstream(Path("tail.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), movie.size());
+    run = Kqltool("info " + Path("tail.kql"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find(": 3 frames, 15737 bytes\nnot whole: 17 bytes after the last whole frame"),
+              std::string::npos)
+        << run.output;
 }

@@ -40,8 +40,9 @@ const char* const RenderUsage =
 const char* const InfoUsage =
     "usage: kqltool info MOVIE.kql\n"
     "\n"
-    "Prints the number of frames of a movie and whether its size is a whole number of\n"
-    "5240-byte frames (exit code 1 when it is not).\n";
+    "Reads the movie to its last byte and prints its number of frames and whether it is a\n"
+    "whole number of 5240-byte frames (exit code 1 when it is not, or when it cannot be read).\n"
+    "A frame's content cannot be wrong: every byte is two of the 16 greys.\n";
 
 namespace {
 
@@ -212,7 +213,7 @@ int InfoCommand(const std::vector<std::string>& args)
     }
     if (a.positional.size() != 1)
         throw UsageError("info takes one movie");
-    const MovieFileInfo info = InspectMovieFile(a.positional[0]);
+    const MovieFileInfo info = ScanMovieFile(a.positional[0], {});
     std::cout << a.positional[0] << ": " << Frames(info.wholeFrames) << ", " << info.sizeBytes << " bytes\n";
     if (info.IsWhole()) {
         std::cout << "whole: the size is a whole number of " << KqFrameBytes << "-byte frames\n";
