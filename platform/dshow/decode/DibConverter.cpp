@@ -77,10 +77,14 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
     const int rows = sws_scale(sws_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
     if (rows <= 0)
         return false;
+    // Appended bottom row first, each row once: no pass to clear the DIB beforehand.
     const std::size_t stride = DibStrideBytes(width, format);
-    dib.assign(stride * static_cast<std::size_t>(height), 0);
-    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
-        std::memcpy(dib.data() + (static_cast<std::size_t>(height) - 1 - y) * stride, scratch_.data() + y * scratchStride, rowBytes);
+    dib.reserve(stride * static_cast<std::size_t>(height));
+    for (std::size_t y = static_cast<std::size_t>(height); y-- > 0;) {
+        const std::uint8_t* row = scratch_.data() + y * scratchStride;
+        dib.insert(dib.end(), row, row + rowBytes);
+        dib.insert(dib.end(), stride - rowBytes, 0);
+    }
     return true;
 }
 
