@@ -7,30 +7,15 @@
 #include "tests/support/NumberedVideos.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <unistd.h>
 
 namespace grabbertest {
-
-bool WaitUntil(const std::function<bool()>& done, int boundMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::yield();
-    }
-    return true;
-}
 
 int SectionFrameNumber(HBITMAP section)
 {
@@ -105,40 +90,6 @@ LRESULT FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // --- GrabberGraphTest ----------------------------------------------------------------------
-
-namespace {
-
-ComPtr<IPin> FindPin(IBaseFilter* filter, PIN_DIRECTION direction)
-{
-    ComPtr<IEnumPins> pins;
-    if (filter->EnumPins(pins.ReleaseAndGetAddressOf()) != S_OK)
-        return nullptr;
-    IPin* pin = nullptr;
-    while (pins->Next(1, &pin, nullptr) == S_OK) {
-        ComPtr<IPin> held = ComPtr<IPin>::TakeOver(pin);
-        PIN_DIRECTION found;
-        if (held->QueryDirection(&found) == S_OK && found == direction)
-            return held;
-    }
-    return nullptr;
-}
-
-// The filter with one input pin and no output pin: the renderer.
-ComPtr<IBaseFilter> FindRenderer(IFilterGraph* graph)
-{
-    ComPtr<IEnumFilters> filters;
-    if (graph->EnumFilters(filters.ReleaseAndGetAddressOf()) != S_OK)
-        return nullptr;
-    IBaseFilter* filter = nullptr;
-    while (filters->Next(1, &filter, nullptr) == S_OK) {
-        ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::TakeOver(filter);
-        if (FindPin(held.Get(), PINDIR_INPUT) && !FindPin(held.Get(), PINDIR_OUTPUT))
-            return held;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 void GrabberGraphTest::SetUp()
 {
