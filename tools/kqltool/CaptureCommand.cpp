@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -38,6 +39,12 @@ const char* const CaptureUsage =
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The shortest period of a window timer.
+constexpr int kTimerFloorMs = 10;
+// A relay run by the tool that found no new position is tried again this often, this long apart.
+constexpr int kRelayRetries = 10;
+constexpr auto kRelayRetryPause = std::chrono::microseconds(100);
 
 crop::ZoneRect ParseCaptureZone(const std::string& text)
 {
@@ -195,8 +202,23 @@ int CaptureCommand(const std::vector<std::string>& args)
     int lastPosition = form->ScrollBar1->Position();
     auto lastMove = Clock::now();
     auto lastLine = Clock::now();
+    // The relay timer cannot fire more often than every 10 ms. Asked for a shorter relay, the
+    // tool runs the relay itself after every message (the renderer's note that it holds a new
+    // frame among them), so that each frame is reported as soon as it is shown. The player
+    // takes its new position a moment after that note: a relay that found nothing new is tried
+    // again a few times, shortly after.
+    TActiveMovie* relayed = relayMs < kTimerFloorMs ? dynamic_cast<TActiveMovie*>(form->ActiveMovie1) : nullptr;
+    auto relayNow = [&] {
+        const int before = counter.reports;
+        relayed->RelayTick(relayed->RelayTimer());
+        return counter.reports != before;
+    };
     while (form->Conversion().FramesLeft() >= 0) {
         Application->HandleMessage();
+        if (relayed != nullptr) {
+            for (int i = 0; i < kRelayRetries && form->Conversion().FramesLeft() >= 0 && !relayNow(); ++i)
+                std::this_thread::sleep_for(kRelayRetryPause);
+        }
         if (failed()) {
             Click(form->Button2); // cancel: close what was written
             throw InputError("capture stopped: " + lastMessage());
