@@ -158,9 +158,10 @@ TEST_F(CaptureTool, AVideoTooSmallForTheZoneGivesConvertImageTheCapturesBytes)
             "tool-" + tag + ".avi", "-f lavfi -i testsrc=size=" + tag + ":rate=25:duration=1 -c:v mjpeg -q:v 3", 25,
             size.width, size.height);
         ASSERT_FALSE(video.empty());
-        // About one open in thirty of such tiny videos reports its first position before the
-        // player knows the lengths (both read as 0), and the tool then refuses the run; that
-        // is the player's matter, not this test's, so such a refusal is tried again.
+        // About one open in a hundred of such tiny videos reports its first position before the
+        // video source has handled the open (a relay tick runs ahead of the player's posted
+        // open-state event, so the length is still 0) and the tool then refuses the run. That
+        // is the timers' matter, not this test's, so such a refusal is tried again.
         ToolRun run;
         for (int attempt = 0; attempt < 4; ++attempt) {
             run = RunTool("\"" + video + "\" \"" + Path(tag + "-capture.kql") + "\" --frames-per-file 1 --relay-ms 2");
