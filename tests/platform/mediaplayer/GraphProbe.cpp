@@ -206,28 +206,9 @@ std::string FrameRecorder::Insert(IUnknown* graph)
         OAFilterState before = State_Stopped;
         control->GetState(0, &before);
         control->Stop();
-        const ComPtr<IPin> rendererIn = FindPin(FindRenderer(builder.Get()).Get(), PINDIR_INPUT);
-        ComPtr<IPin> upstream;
-        if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
-            return "renderer";
-        builder->Disconnect(upstream.Get());
-        builder->Disconnect(rendererIn.Get());
-        ComPtr<ISampleGrabber>& grabber = state_->grabber;
-        if (CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_PPV_ARGS(grabber.ReleaseAndGetAddressOf())) != S_OK)
-            return "grabber creation";
-        AM_MEDIA_TYPE type{};
-        type.majortype = MEDIATYPE_Video;
-        type.subtype = MEDIASUBTYPE_RGB24;
-        type.formattype = FORMAT_VideoInfo;
-        grabber->SetMediaType(&type);
-        grabber->SetCallback(state_->callback.Get(), 1);
-        ComPtr<IBaseFilter> filter;
-        grabber.As(filter);
-        builder->AddFilter(filter.Get(), u"Sample Grabber");
-        if (builder->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()) != S_OK ||
-            builder->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()) != S_OK)
-            return "connection";
+        if (std::string why = testgraph::InsertGrabber(builder.Get(), state_->grabber); !why.empty())
+            return why;
+        state_->grabber->SetCallback(state_->callback.Get(), 1);
         if (before == State_Paused)
             control->Pause();
         else if (before == State_Running)
