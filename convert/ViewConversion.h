@@ -16,13 +16,13 @@
 #include <functional>
 
 class TBitmap;
-class TCanvas;
 
 // Sizes `view` to the source rectangle of `zone` over `frame` and copies those pixels one to
 // one (nothing is copied when either size is 0).
 void CopyZoneToView(TBitmap& frame, const crop::ZoneRect& zone, TBitmap& view);
 
-// Samples the view's canvas over its clip rectangle into `frame` with the brightness and
-// contrast positions, handing each output pixel's grey level to showLevel (may be empty).
-void ConvertView(TCanvas& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
+// Samples the view bitmap through its canvas, over the canvas's clip rectangle, into `frame`
+// with the brightness and contrast positions, handing each output pixel's grey level to
+// showLevel (may be empty) column by column. A view holding pixels is read in one pass.
+void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
                  const std::function<void(int x, int y, int level)>& showLevel);

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -39,6 +40,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The shortest period of a window timer.
+constexpr int kTimerFloorMs = 10;
+// A relay run by the tool that found no new position is tried again this often, this long apart.
+constexpr int kRelayRetries = 10;
+constexpr auto kRelayRetryPause = std::chrono::microseconds(100);
+
 crop::ZoneRect ParseCaptureZone(const std::string& text)
 {
     const std::vector<int> v = ParseIntList("--zone", text, 4);
@@ -52,16 +59,26 @@ crop::ZoneRect ParseCaptureZone(const std::string& text)
     return zone;
 }
 
-// Passes the video source's position reports on to the window and counts them.
+// Passes the video source's open and position reports on to the window and counts the
+// position reports made since the open was handled. A report can come a moment before the open
+// itself (the relay may poll the player between its opening and the delivery of its open event),
+// when the length is not known yet; the source reports again once the open has been handled.
 class TReportCounter : public TObject {
 public:
     explicit TReportCounter(TForm1* form) : form_(form) {}
+    void Opened(TObject* Sender)
+    {
+        opened = true;
+        reports = 0;
+        form_->ActiveMovie1OpenComplete(Sender);
+    }
     void Report(TObject* Sender, double OldTime, double NewTime, Cardinal OldFrame, Cardinal NewFrame)
     {
         ++reports;
         lastFrame = NewFrame;
         form_->ActiveMovie1PositionChange(Sender, OldTime, NewTime, OldFrame, NewFrame);
     }
+    bool opened = false;
     int reports = 0;
     Cardinal lastFrame = 0;
 
@@ -142,6 +159,7 @@ int CaptureCommand(const std::vector<std::string>& args)
         ~FormGuard() { form->Free(); }
     } guard{form};
     TReportCounter counter(form);
+    form->VideoSource()->OnOpenComplete.Assign(&counter, &TReportCounter::Opened);
     form->VideoSource()->OnPositionChange.Assign(&counter, &TReportCounter::Report);
     if (auto* movie = dynamic_cast<TActiveMovie*>(form->ActiveMovie1); movie != nullptr && movie->RelayTimer())
         movie->RelayTimer()->SetInterval(static_cast<unsigned>(relayMs));
@@ -152,7 +170,7 @@ int CaptureCommand(const std::vector<std::string>& args)
     // Open, and the first picture.
     dialogs.QueueFileName(fs::absolute(video).string());
     Click(form->Button1);
-    if (!WaitUntil([&] { return counter.reports > 0 || failed(); }, 60000))
+    if (!WaitUntil([&] { return (counter.opened && counter.reports > 0) || failed(); }, 60000))
         throw InputError("the video did not open in time: " + video);
     if (failed())
         throw InputError("cannot open " + video + ": " + lastMessage());
@@ -195,8 +213,23 @@ int CaptureCommand(const std::vector<std::string>& args)
     int lastPosition = form->ScrollBar1->Position();
     auto lastMove = Clock::now();
     auto lastLine = Clock::now();
+    // The relay timer cannot fire more often than every 10 ms. Asked for a shorter relay, the
+    // tool runs the relay itself after every message (the renderer's note that it holds a new
+    // frame among them), so that each frame is reported as soon as it is shown. The player
+    // takes its new position a moment after that note: a relay that found nothing new is tried
+    // again a few times, shortly after.
+    TActiveMovie* relayed = relayMs < kTimerFloorMs ? dynamic_cast<TActiveMovie*>(form->ActiveMovie1) : nullptr;
+    auto relayNow = [&] {
+        const int before = counter.reports;
+        relayed->RelayTick(relayed->RelayTimer());
+        return counter.reports != before;
+    };
     while (form->Conversion().FramesLeft() >= 0) {
         Application->HandleMessage();
+        if (relayed != nullptr) {
+            for (int i = 0; i < kRelayRetries && form->Conversion().FramesLeft() >= 0 && !relayNow(); ++i)
+                std::this_thread::sleep_for(kRelayRetryPause);
+        }
         if (failed()) {
             Click(form->Button2); // cancel: close what was written
             throw InputError("capture stopped: " + lastMessage());

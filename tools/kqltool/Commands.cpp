@@ -132,7 +132,7 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     TBitmap view;
     CopyZoneToView(source, zone, view);
     TFrameBuffer frame{};
-    ConvertView(*view.Canvas(), brightness, contrast, frame, {});
+    ConvertView(view, brightness, contrast, frame, {});
     bool created = false;
     try {
         TMovieWriter writer;
