@@ -61,43 +61,15 @@ protected:
     void BuildWithGrabber(const std::string& path)
     {
         Build(path);
-        ComPtr<IBaseFilter> renderer = FindFilter(graph_.Get(), 1, 0);
-        ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
-        ComPtr<IPin> upstream;
-        ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
-        ASSERT_EQ(S_OK, upstream->Disconnect());
-        ASSERT_EQ(S_OK, rendererIn->Disconnect());
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                                         reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
-        AM_MEDIA_TYPE wanted;
-        std::memset(&wanted, 0, sizeof wanted);
-        wanted.majortype = MEDIATYPE_Video;
-        wanted.subtype = MEDIASUBTYPE_RGB24;
-        ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
+        ASSERT_EQ("", InsertGrabber(graph_.Get(), grabber_));
         ASSERT_EQ(S_OK, grabber_->SetCallback(callback_.Get(), 1));
-        ComPtr<IBaseFilter> filter;
-        ASSERT_EQ(S_OK, grabber_.As(filter));
-        ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
-        ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
-        ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
         ComPtr<IMediaEventEx> events;
         ASSERT_EQ(S_OK, graph_.As(events));
         ASSERT_EQ(S_OK, events->SetNotifyWindow(reinterpret_cast<OAHWND>(owner_), kGraphMessage, 77));
     }
 
     // The number in the picture the renderer holds now, -1 when it holds none.
-    int ShownFrame()
-    {
-        LONG size = 0;
-        if (video_->GetCurrentImage(&size, nullptr) != S_OK)
-            return -1;
-        std::vector<LONG> buffer(static_cast<std::size_t>(size + 3) / 4);
-        if (video_->GetCurrentImage(&size, buffer.data()) != S_OK)
-            return -1;
-        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
-        return ReadFrameNumber(reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize,
-                               header->biBitCount);
-    }
+    int ShownFrame() { return testgraph::ShownFrameNumber(video_.Get()); }
 
     HRESULT SeekFrame(LONGLONG frame)
     {

@@ -126,7 +126,10 @@ TEST_F(MovieGrabber, BoundedWaitWhenNoSampleComes)
     ASSERT_NO_FATAL_FAILURE(Open(60));
     movie_->Stop();
     ASSERT_TRUE(WaitUntil([&] { return PlayState() == 0; }));
-    Pump(200); // the stop's report has disarmed the callback: the snapshot arms it afresh
+    // The stop's rewind is carried out and its report has disarmed the callback: the
+    // snapshot arms it afresh, and no sample comes.
+    ASSERT_TRUE(ControlGraph());
+    Pump(200);
     image_->Picture()->Bitmap()->SetSize(7, 5);
     QElapsedTimer timer;
     timer.start();
