@@ -118,7 +118,11 @@ try {
         if (!layout || !DibSizeAcceptable(info->bmiHeader))
             return nullptr;
     }
-    std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(static_cast<int>(width), static_cast<int>(height));
+    // A DIB at least as large as the bitmap sets every pixel: the black fill would be lost.
+    const bool covered = layout && info->bmiHeader.biWidth >= width &&
+                         (info->bmiHeader.biHeight < 0 ? -static_cast<long long>(info->bmiHeader.biHeight)
+                                                       : info->bmiHeader.biHeight) >= height;
+    std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(static_cast<int>(width), static_cast<int>(height), !covered);
     if (!bitmap)
         return nullptr;
     if (layout) {

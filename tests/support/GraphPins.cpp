@@ -1,9 +1,11 @@
 #include "tests/support/GraphPins.h"
 
+#include "platform/com/ComRuntime.h"
 #include "platform/gdi/Gdi.h"
 #include "tests/support/NumberedVideos.h"
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace testgraph {
@@ -41,6 +43,33 @@ ComPtr<IBaseFilter> FindFilter(IFilterGraph* graph, int inputs, int outputs)
             return held;
     }
     return nullptr;
+}
+
+std::string InsertGrabber(IGraphBuilder* graph, ComPtr<ISampleGrabber>& grabber, LPCWSTR name)
+{
+    const ComPtr<IPin> rendererIn = FindPin(FindRenderer(graph).Get(), PINDIR_INPUT);
+    ComPtr<IPin> upstream;
+    if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
+        return "no connected renderer";
+    if (graph->Disconnect(upstream.Get()) != S_OK || graph->Disconnect(rendererIn.Get()) != S_OK)
+        return "disconnection";
+    if (CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                         reinterpret_cast<void**>(grabber.ReleaseAndGetAddressOf())) != S_OK)
+        return "grabber creation";
+    AM_MEDIA_TYPE wanted;
+    std::memset(&wanted, 0, sizeof wanted);
+    wanted.majortype = MEDIATYPE_Video;
+    wanted.subtype = MEDIASUBTYPE_RGB24;
+    wanted.formattype = FORMAT_VideoInfo;
+    ComPtr<IBaseFilter> filter;
+    if (grabber->SetMediaType(&wanted) != S_OK || grabber.As(filter) != S_OK)
+        return "grabber set-up";
+    if (graph->AddFilter(filter.Get(), name) != S_OK)
+        return "adding the grabber";
+    if (graph->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()) != S_OK ||
+        graph->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()) != S_OK)
+        return "connection";
+    return "";
 }
 
 int ShownFrameNumber(IUnknown* graphOrRenderer)

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace testgraph {
@@ -22,6 +23,11 @@ inline ComPtr<IBaseFilter> FindRenderer(IFilterGraph* graph)
 {
     return FindFilter(graph, 1, 0);
 }
+
+// Puts a new Sample Grabber asking for 24-bit RGB video between the graph's renderer and the
+// filter that feeds it (the graph stopped), under `name`. "" on success, else what failed;
+// `grabber` holds the new grabber from its creation on.
+std::string InsertGrabber(IGraphBuilder* graph, ComPtr<ISampleGrabber>& grabber, LPCWSTR name = u"Sample Grabber");
 
 // The number shown by the graph's renderer (IBasicVideo::GetCurrentImage of the graph or of
 // the renderer itself), -1 when the picture cannot be read or is not the pattern's.

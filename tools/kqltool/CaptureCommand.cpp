@@ -33,8 +33,9 @@ const char* const CaptureUsage =
     "the crop zone in main-window pixels (default 96,120,131,80), brightness 0..32 (16) and\n"
     "contrast 0..16 (8), F frames per file (1..40, default 8), and with --files N (2..256)\n"
     "numbered files OUT1.kql .. OUTN.kql. --relay-ms (1..50, default 50) shortens the video\n"
-    "source's relay period so that the run goes as fast as decoding allows. A progress line is\n"
-    "shown on a terminal.\n";
+    "source's relay period so that the run goes as fast as decoding allows; below 10, the\n"
+    "shortest period of a timer, the relay runs as soon as each frame is shown. A progress line\n"
+    "is shown on a terminal.\n";
 
 namespace {
 

@@ -32,6 +32,7 @@ int ReadFrameNumber(const std::uint8_t* pixels, int bitsPerPixel);
 using testsupport::WaitUntil;
 using testgraph::FindFilter;
 using testgraph::FindPin;
+using testgraph::InsertGrabber;
 using testgraph::RecordingCallback;
 
 // The reference count after a matching AddRef/Release pair.

@@ -55,39 +55,17 @@ bool GraphHasVideoInterfaces(IUnknown* graph)
 
 std::string InsertSampleGrabber(IUnknown* graph)
 {
-    ComPtr<IGraphBuilder> builder;
     ComPtr<IMediaControl> control;
-    if (ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK)
+    if (graph == nullptr || ComQuery(graph, control) != S_OK)
         return "graph interfaces";
     control->Stop();
-    const ComPtr<IPin> rendererIn = FindPin(FindRenderer(builder.Get()).Get(), PINDIR_INPUT);
-    ComPtr<IPin> upstream;
-    if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
-        return "renderer";
-    upstream->Disconnect();
-    rendererIn->Disconnect();
-    ComPtr<ISampleGrabber> grabber;
-    if (CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(grabber.ReleaseAndGetAddressOf())) !=
-        S_OK)
-        return "grabber creation";
-    ComPtr<RecordingCallback> callback = ComPtr<RecordingCallback>::TakeOver(new RecordingCallback());
-    grabber->SetCallback(callback.Get(), 1);
-    AM_MEDIA_TYPE type{};
-    type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_RGB24;
-    type.formattype = FORMAT_VideoInfo;
-    grabber->SetMediaType(&type);
-    ComPtr<IBaseFilter> grabberFilter;
-    grabber.As(grabberFilter);
-    builder->AddFilter(grabberFilter.Get(), u"Sample Grabber");
-    if (builder->Connect(upstream.Get(), FindPin(grabberFilter.Get(), PINDIR_INPUT).Get()) != S_OK ||
-        builder->Connect(FindPin(grabberFilter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()) != S_OK)
-        return "connection";
+    FrameRecorder recorder;
+    if (std::string failure = recorder.Insert(graph); !failure.empty())
+        return failure;
     control->Run();
-    testsupport::WaitUntil([&] { return callback->Count() > 0; }, 10000);
+    testsupport::WaitUntil([&] { return !recorder.Frames().empty(); }, 10000);
     control->Stop();
-    grabber->SetCallback(nullptr, 1);
-    return callback->Count() > 0 ? "" : "no sample reached the grabber";
+    return recorder.Frames().empty() ? "no sample reached the grabber" : "";
 }
 
 }  // namespace playertest
@@ -228,28 +206,9 @@ std::string FrameRecorder::Insert(IUnknown* graph)
         OAFilterState before = State_Stopped;
         control->GetState(0, &before);
         control->Stop();
-        const ComPtr<IPin> rendererIn = FindPin(FindRenderer(builder.Get()).Get(), PINDIR_INPUT);
-        ComPtr<IPin> upstream;
-        if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
-            return "renderer";
-        builder->Disconnect(upstream.Get());
-        builder->Disconnect(rendererIn.Get());
-        ComPtr<ISampleGrabber>& grabber = state_->grabber;
-        if (CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_PPV_ARGS(grabber.ReleaseAndGetAddressOf())) != S_OK)
-            return "grabber creation";
-        AM_MEDIA_TYPE type{};
-        type.majortype = MEDIATYPE_Video;
-        type.subtype = MEDIASUBTYPE_RGB24;
-        type.formattype = FORMAT_VideoInfo;
-        grabber->SetMediaType(&type);
-        grabber->SetCallback(state_->callback.Get(), 1);
-        ComPtr<IBaseFilter> filter;
-        grabber.As(filter);
-        builder->AddFilter(filter.Get(), u"Frame Recorder");
-        if (builder->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()) != S_OK ||
-            builder->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()) != S_OK)
-            return "connection";
+        if (std::string why = testgraph::InsertGrabber(builder.Get(), state_->grabber); !why.empty())
+            return why;
+        state_->grabber->SetCallback(state_->callback.Get(), 1);
         if (before == State_Paused)
             control->Pause();
         else if (before == State_Running)

@@ -127,31 +127,10 @@ void GrabberGraphTest::Build(int frames)
     ASSERT_EQ(S_OK, graph_.As(seeking_));
     ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
 
-    ComPtr<IBaseFilter> renderer = FindRenderer(graph_.Get());
-    ASSERT_TRUE(renderer);
-    ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
-    ComPtr<IPin> upstream;
-    ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
-    ASSERT_EQ(S_OK, upstream->Disconnect());
-    ASSERT_EQ(S_OK, rendererIn->Disconnect());
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                                     reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
+    ASSERT_EQ("", testgraph::InsertGrabber(graph_.Get(), grabber_));
     ASSERT_EQ(S_OK, grabber_->SetBufferSamples(FALSE));
     ASSERT_EQ(S_OK, grabber_->SetOneShot(FALSE));
     ASSERT_EQ(S_OK, grabber_->SetCallback(&callback, 1));
-    AM_MEDIA_TYPE wanted;
-    std::memset(&wanted, 0, sizeof wanted);
-    wanted.majortype = MEDIATYPE_Video;
-    wanted.subtype = MEDIASUBTYPE_RGB24;
-    wanted.bFixedSizeSamples = TRUE;
-    wanted.lSampleSize = 1;
-    wanted.formattype = FORMAT_VideoInfo;
-    ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(S_OK, grabber_.As(filter));
-    ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
-    ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
-    ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
     AM_MEDIA_TYPE connected;
     ASSERT_EQ(S_OK, grabber_->GetConnectedMediaType(&connected));
     ASSERT_EQ(TSampleGrabberCB::FormatVideoInfo, callback.AdoptConnectedType(connected));
