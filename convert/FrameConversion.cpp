@@ -69,12 +69,22 @@ void ConvertPixels(int pictureWidth, int pictureHeight, const COLORREF* pixels, 
 {
     const Samples s = SamplesOf(pictureWidth, pictureHeight);
     const bool empty = pictureWidth <= 0 || pictureHeight <= 0;
+    // The level of a real colour (high byte 0) depends only on the sum of its three bytes:
+    // one GreyLevel per sum, 0 to 765, instead of one per pixel.
+    std::array<std::uint8_t, 766> levelOfSum;
+    for (int sum = 0; sum < 766; ++sum) {
+        const COLORREF colour = RGB(static_cast<BYTE>(std::min(sum, 255)), static_cast<BYTE>(std::clamp(sum - 255, 0, 255)),
+                                    static_cast<BYTE>(std::max(sum - 510, 0)));
+        levelOfSum[static_cast<std::size_t>(sum)] =
+            static_cast<std::uint8_t>(GreyLevel(colour, brightnessPosition, contrastPosition));
+    }
     for (int x = 0; x < KqFrameWidth; ++x) {
         const std::size_t sx = static_cast<std::size_t>(s.x[static_cast<std::size_t>(x)]);
         for (int y = 0; y < KqFrameHeight; ++y) {
             const std::size_t sy = static_cast<std::size_t>(s.y[static_cast<std::size_t>(y)]);
             const COLORREF colour = empty ? CLR_INVALID : pixels[sy * static_cast<std::size_t>(pictureWidth) + sx];
-            const int level = GreyLevel(colour, brightnessPosition, contrastPosition);
+            const int level = (colour >> 24) == 0 ? levelOfSum[GetRValue(colour) + GetGValue(colour) + GetBValue(colour)]
+                                                  : GreyLevel(colour, brightnessPosition, contrastPosition);
             frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
             levels[static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x)] =
                 static_cast<std::uint8_t>(level);

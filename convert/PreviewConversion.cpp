@@ -30,17 +30,21 @@ void TMovieConversion::PaintBox1Paint(TObject* Sender)
     c_.Image1->Canvas();
     // The greys are drawn as one picture rather than pixel by pixel: the same pixels at a
     // fraction of the cost.
+    std::uint8_t levels[KqFramePixels];
+    ConvertView(*c_.Image1->Picture()->Bitmap(), c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
+                levels);
     TBitmap greys;
     greys.SetPixelFormat(pf32bit);
     greys.SetSize(KqFrameWidth, KqFrameHeight);
-    ConvertView(*c_.Image1->Picture()->Bitmap(), c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
-                [&greys](int x, int y, int level) {
-                    BYTE* pixel = greys.ScanLine(y) + 4 * static_cast<std::size_t>(x);
-                    const COLORREF colour = GreyColour(level);
-                    pixel[0] = GetBValue(colour);
-                    pixel[1] = GetGValue(colour);
-                    pixel[2] = GetRValue(colour);
-                });
+    for (int y = 0; y < KqFrameHeight; ++y) {
+        BYTE* row = greys.ScanLine(y);
+        for (int x = 0; x < KqFrameWidth; ++x) {
+            const COLORREF colour = GreyColour(levels[static_cast<std::size_t>(y) * KqFrameWidth + x]);
+            row[4 * x] = GetBValue(colour);
+            row[4 * x + 1] = GetGValue(colour);
+            row[4 * x + 2] = GetRValue(colour);
+        }
+    }
     c_.PaintBox1->Canvas()->Draw(0, 0, &greys);
     CaptureStep();
 }

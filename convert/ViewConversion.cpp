@@ -48,19 +48,28 @@ void CopyZoneToView(TBitmap& frame, const crop::ZoneRect& zone, TBitmap& view)
 }
 
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                 const std::function<void(int x, int y, int level)>& showLevel)
+                 std::uint8_t (&levels)[KqFramePixels])
 {
     TCanvas& canvas = *view.Canvas();
     const TRect clip = canvas.ClipRect();
     std::vector<COLORREF> pixels;
-    if (!ReadViewPixels(view, canvas, clip, pixels)) {
-        ConvertPicture(
-            clip.Right, clip.Bottom, [&canvas](int x, int y) { return static_cast<COLORREF>(canvas.Pixels(x, y)); },
-            brightnessPosition, contrastPosition, frame, showLevel);
+    if (ReadViewPixels(view, canvas, clip, pixels)) {
+        ConvertPixels(clip.Right, clip.Bottom, pixels.data(), brightnessPosition, contrastPosition, frame, levels);
         return;
     }
+    ConvertPicture(
+        clip.Right, clip.Bottom, [&canvas](int x, int y) { return static_cast<COLORREF>(canvas.Pixels(x, y)); },
+        brightnessPosition, contrastPosition, frame, [&levels](int x, int y, int level) {
+            levels[static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x)] =
+                static_cast<std::uint8_t>(level);
+        });
+}
+
+void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
+                 const std::function<void(int x, int y, int level)>& showLevel)
+{
     std::uint8_t levels[KqFramePixels];
-    ConvertPixels(clip.Right, clip.Bottom, pixels.data(), brightnessPosition, contrastPosition, frame, levels);
+    ConvertView(view, brightnessPosition, contrastPosition, frame, levels);
     if (!showLevel)
         return;
     for (int x = 0; x < KqFrameWidth; ++x)

@@ -13,6 +13,7 @@
 #include "convert/CropGeometry.h"
 #include "convert/FrameBuffer.h"
 
+#include <cstdint>
 #include <functional>
 
 class TBitmap;
@@ -26,3 +27,6 @@ void CopyZoneToView(TBitmap& frame, const crop::ZoneRect& zone, TBitmap& view);
 // showLevel (may be empty) column by column. A view holding pixels is read in one pass.
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
                  const std::function<void(int x, int y, int level)>& showLevel);
+// The same, with the grey level of output pixel x, y stored at levels[y * KqFrameWidth + x].
+void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
+                 std::uint8_t (&levels)[KqFramePixels]);
