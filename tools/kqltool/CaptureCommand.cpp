@@ -60,26 +60,16 @@ crop::ZoneRect ParseCaptureZone(const std::string& text)
     return zone;
 }
 
-// Passes the video source's open and position reports on to the window and counts the
-// position reports made since the open was handled. A report can come a moment before the open
-// itself (the relay may poll the player between its opening and the delivery of its open event),
-// when the length is not known yet; the source reports again once the open has been handled.
+// Passes the video source's position reports on to the window and counts them.
 class TReportCounter : public TObject {
 public:
     explicit TReportCounter(TForm1* form) : form_(form) {}
-    void Opened(TObject* Sender)
-    {
-        opened = true;
-        reports = 0;
-        form_->ActiveMovie1OpenComplete(Sender);
-    }
     void Report(TObject* Sender, double OldTime, double NewTime, Cardinal OldFrame, Cardinal NewFrame)
     {
         ++reports;
         lastFrame = NewFrame;
         form_->ActiveMovie1PositionChange(Sender, OldTime, NewTime, OldFrame, NewFrame);
     }
-    bool opened = false;
     int reports = 0;
     Cardinal lastFrame = 0;
 
@@ -160,7 +150,6 @@ int CaptureCommand(const std::vector<std::string>& args)
         ~FormGuard() { form->Free(); }
     } guard{form};
     TReportCounter counter(form);
-    form->VideoSource()->OnOpenComplete.Assign(&counter, &TReportCounter::Opened);
     form->VideoSource()->OnPositionChange.Assign(&counter, &TReportCounter::Report);
     if (auto* movie = dynamic_cast<TActiveMovie*>(form->ActiveMovie1); movie != nullptr && movie->RelayTimer())
         movie->RelayTimer()->SetInterval(static_cast<unsigned>(relayMs));
@@ -168,10 +157,12 @@ int CaptureCommand(const std::vector<std::string>& args)
     auto failed = [&] { return !dialogs.MessageBoxes().empty(); };
     auto lastMessage = [&] { return dialogs.MessageBoxes().back().text; };
 
-    // Open, and the first picture.
+    // Open, and the first picture. The first report follows the handling of the open, which
+    // tells the length: the report comes from the relay's timer, and a tick waits for the
+    // player's posted open event.
     dialogs.QueueFileName(fs::absolute(video).string());
     Click(form->Button1);
-    if (!WaitUntil([&] { return (counter.opened && counter.reports > 0) || failed(); }, 60000))
+    if (!WaitUntil([&] { return counter.reports > 0 || failed(); }, 60000))
         throw InputError("the video did not open in time: " + video);
     if (failed())
         throw InputError("cannot open " + video + ": " + lastMessage());
