@@ -1,6 +1,7 @@
 // The crop zone: dragged and resized with the mouse over the 320 x 240 video preview, and
 // the source pixels under it copied into the view image that the preview converts.
 #include "convert/MovieConversion.h"
+#include "convert/ViewConversion.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "framework/ExtCtrls.h"
@@ -61,13 +62,7 @@ int TMovieConversion::PreviewToSourceY(int a)
 
 void TMovieConversion::UpdateCrop()
 {
-    TBitmap* source = c_.Image2->Picture()->Bitmap();
-    const crop::SourceRect r = crop::SourceRectOfZone(Zone(), source->Width(), source->Height());
-    TBitmap* view = c_.Image1->Picture()->Bitmap();
-    view->SetSize(r.Width(), r.Height());
-    if (r.Width() > 0 && r.Height() > 0)
-        view->Canvas()->CopyRect(Rect(0, 0, r.Width(), r.Height()), *source->Canvas(),
-                                 Rect(r.left, r.top, r.right, r.bottom));
+    CopyZoneToView(*c_.Image2->Picture()->Bitmap(), Zone(), *c_.Image1->Picture()->Bitmap());
     c_.Image1->SetWidth(KqFrameWidth);
     c_.Image1->SetHeight(KqFrameHeight);
 }

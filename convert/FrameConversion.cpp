@@ -1,6 +1,7 @@
 #include "convert/FrameConversion.h"
 
 #include <algorithm>
+#include <array>
 
 int SampleCoordinate(int index, double step)
 {
@@ -24,19 +25,69 @@ int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition)
     return std::clamp(level, 0, 15);
 }
 
+namespace {
+
+// The source columns and rows sampled by the output pixels.
+struct Samples {
+    std::array<int, KqFrameWidth> x;
+    std::array<int, KqFrameHeight> y;
+};
+
+Samples SamplesOf(int pictureWidth, int pictureHeight)
+{
+    Samples s;
+    const double stepX = static_cast<double>(pictureWidth) / KqFrameWidth;
+    const double stepY = static_cast<double>(pictureHeight) / KqFrameHeight;
+    for (int x = 0; x < KqFrameWidth; ++x)
+        s.x[static_cast<std::size_t>(x)] = SampleCoordinate(x, stepX);
+    for (int y = 0; y < KqFrameHeight; ++y)
+        s.y[static_cast<std::size_t>(y)] = SampleCoordinate(y, stepY);
+    return s;
+}
+
+} // namespace
+
 void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
                     int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
                     const std::function<void(int x, int y, int level)>& showLevel)
 {
-    const double stepX = static_cast<double>(pictureWidth) / KqFrameWidth;
-    const double stepY = static_cast<double>(pictureHeight) / KqFrameHeight;
+    const Samples s = SamplesOf(pictureWidth, pictureHeight);
     for (int x = 0; x < KqFrameWidth; ++x) {
-        const int sx = SampleCoordinate(x, stepX);
+        const int sx = s.x[static_cast<std::size_t>(x)];
         for (int y = 0; y < KqFrameHeight; ++y) {
-            const int level = GreyLevel(pixelAt(sx, SampleCoordinate(y, stepY)), brightnessPosition, contrastPosition);
+            const int level =
+                GreyLevel(pixelAt(sx, s.y[static_cast<std::size_t>(y)]), brightnessPosition, contrastPosition);
             frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
             if (showLevel)
                 showLevel(x, y, level);
+        }
+    }
+}
+
+void ConvertPixels(int pictureWidth, int pictureHeight, const COLORREF* pixels, int brightnessPosition,
+                   int contrastPosition, TFrameBuffer& frame, std::uint8_t (&levels)[KqFramePixels])
+{
+    const Samples s = SamplesOf(pictureWidth, pictureHeight);
+    const bool empty = pictureWidth <= 0 || pictureHeight <= 0;
+    // The level of a real colour (high byte 0) depends only on the sum of its three bytes:
+    // one GreyLevel per sum, 0 to 765, instead of one per pixel.
+    std::array<std::uint8_t, 766> levelOfSum;
+    for (int sum = 0; sum < 766; ++sum) {
+        const COLORREF colour = RGB(static_cast<BYTE>(std::min(sum, 255)), static_cast<BYTE>(std::clamp(sum - 255, 0, 255)),
+                                    static_cast<BYTE>(std::max(sum - 510, 0)));
+        levelOfSum[static_cast<std::size_t>(sum)] =
+            static_cast<std::uint8_t>(GreyLevel(colour, brightnessPosition, contrastPosition));
+    }
+    for (int x = 0; x < KqFrameWidth; ++x) {
+        const std::size_t sx = static_cast<std::size_t>(s.x[static_cast<std::size_t>(x)]);
+        for (int y = 0; y < KqFrameHeight; ++y) {
+            const std::size_t sy = static_cast<std::size_t>(s.y[static_cast<std::size_t>(y)]);
+            const COLORREF colour = empty ? CLR_INVALID : pixels[sy * static_cast<std::size_t>(pictureWidth) + sx];
+            const int level = (colour >> 24) == 0 ? levelOfSum[GetRValue(colour) + GetGValue(colour) + GetBValue(colour)]
+                                                  : GreyLevel(colour, brightnessPosition, contrastPosition);
+            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
+            levels[static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x)] =
+                static_cast<std::uint8_t>(level);
         }
     }
 }

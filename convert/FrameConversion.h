@@ -27,3 +27,10 @@ int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition);
 void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
                     int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
                     const std::function<void(int x, int y, int level)>& showLevel);
+
+// The same conversion over a whole picture held in memory: `pixels` holds pictureWidth x
+// pictureHeight colours row by row (red in the low byte), and `levels` receives the grey
+// level of output pixel x, y at y * KqFrameWidth + x. A picture of 0 x 0 samples the invalid
+// colour, as a read outside a bitmap gives.
+void ConvertPixels(int pictureWidth, int pictureHeight, const COLORREF* pixels, int brightnessPosition,
+                   int contrastPosition, TFrameBuffer& frame, std::uint8_t (&levels)[KqFramePixels]);

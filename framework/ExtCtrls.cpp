@@ -359,7 +359,9 @@ const TClass& TTimer::StaticClass()
     return cls;
 }
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
+// A timer made in code runs from the start with its defaults (enabled, 1000 ms), as one read
+// from a layout does once loaded; without this it would wait for a change of either setting.
+TTimer::TTimer(TComponent* owner) : TComponent(owner) { UpdateTimer(); }
 
 TTimer::~TTimer()
 {

@@ -386,8 +386,12 @@ private:
     // Whether a Sample Grabber filter can be created (asked once, at run-time construction).
     static bool ProbeGrabberAvailable();
     // Makes the grabber deliver its next frame to the waiting snapshot (setting
-    // snapshotBitmap_ and snapshotDone_); false when there is no grabber to ask.
+    // snapshotBitmap_ and snapshotDone_); false when there is no grabber to ask. Paused media
+    // is played for it, and the frame taken is then the first one the play sends: the frame
+    // after the one shown (the player's rule, MediaPlayerInterfaces.h).
     bool ArmGrabberForSnapshot();
+    // Returns once the control has carried out the commands already given to it.
+    void WaitForPlayerCommands();
     // Writes a snapshot to a BMP (kind 1) or JPEG (kind 2) file, filling in an empty name;
     // false when the frame was not handed on.
     bool SaveSnapshotFile(std::uint8_t kind, std::string& fileName, TBitmap& frame);

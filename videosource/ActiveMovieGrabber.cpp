@@ -273,13 +273,35 @@ bool TActiveMovie::ArmGrabberForSnapshot()
 {
     if (!grabberCallback_)
         return false;
-    if (ControlPlayState() == 1) {
-        // Paused media sends no samples: play until the frame came, then pause again.
-        grabberCallback_->SetRepauseAfterCapture(true);
-        OleCheck(MediaPlayer()->Play());
+    if (ControlPlayState() != 1) {
+        grabberCallback_->Arm();
+        return true;
     }
+    // Paused media sends no samples: play until the frame came, then pause again. The
+    // callback is armed before the play, once the player has carried out the commands given
+    // before it (a seek still under way sends the frame it goes to, a pause still under way
+    // lets a few more frames through): so the frame taken is always the first one the play
+    // sends, which is the frame after the one shown (the player's rule, in its interface header).
+    grabberCallback_->SetRepauseAfterCapture(true);
+    WaitForPlayerCommands();
     grabberCallback_->Arm();
+    try {
+        OleCheck(MediaPlayer()->Play());
+    } catch (...) {
+        grabberCallback_->Disarm();
+        grabberCallback_->TakeRepauseRequest();
+        throw;
+    }
     return true;
+}
+
+void TActiveMovie::WaitForPlayerCommands()
+{
+    // Handing out its graph, the control first carries out the commands already given.
+    ComPtr<mediaplayer::IActiveMovie> movie;
+    ComPtr<IUnknown> graph;
+    if (MediaPlayer().As(movie) == S_OK)
+        movie->get_FilterGraph(graph.ReleaseAndGetAddressOf());
 }
 
 bool TActiveMovie::CaptureFrames(TFrameCapture_Dest dest)

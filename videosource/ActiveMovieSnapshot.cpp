@@ -180,8 +180,13 @@ bool TActiveMovie::GrabFromSampleGrabber(TBitmap*& bitmap)
     if (!ArmGrabberForSnapshot())
         return false;
     // The grabber may never deliver (the graph stopped, the media ended, the frame could not
-    // be built): the wait is bounded, and then the grab fails as any failed grab does.
-    if (!WaitProcessingMessages([this] { return snapshotDone_; }, kGrabberFrameWaitMs)) {
+    // be built): the wait is bounded, and then the grab fails as any failed grab does. It
+    // ends sooner once the callback is disarmed with no frame pending, as when paused media
+    // played from its last frame ends at once and its stop disarms the callback.
+    TSampleGrabberCB& callback = *grabberCallback_;
+    const auto noFrameToCome = [&callback] { return !callback.Armed() && !callback.Busy(); };
+    if (!WaitProcessingMessages([&] { return snapshotDone_ || noFrameToCome(); }, kGrabberFrameWaitMs) ||
+        !snapshotDone_) {
         AbandonGrabberSnapshot();
         return false;
     }

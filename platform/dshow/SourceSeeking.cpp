@@ -220,6 +220,8 @@ HRESULT VideoSourceFilter::SetPositions(LONGLONG* current, DWORD currentFlags, L
                 StartStreaming();
             } else if (state == State_Paused && pin_.IsConnected()) {
                 result = DeliverFrame(target);
+                if (result == S_OK)
+                    LookAheadAfter(target);
                 std::lock_guard lock(positionLock_);
                 currentShown_ = result == S_OK;
             }

@@ -18,7 +18,11 @@ struct VideoRenderer::FrameStore {
     REFERENCE_TIME avgTimePerFrame = 0;
     DWORD bitRate = 0;
     DWORD bitErrorRate = 0;
-    std::vector<std::uint8_t> pixels;
+    // The last frame received: its sample is held rather than copied. A sample's bytes do not
+    // change once it has been passed on, and a source makes a new one for every frame.
+    ComPtr<IMediaSample> sample;
+    const std::uint8_t* pixels = nullptr;
+    std::size_t pixelBytes = 0;
     bool hasFrame = false;
     std::uint64_t received = 0;
     RECT source{};
@@ -55,7 +59,8 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
     RECT client{};
     GetClientRect(window, &client);
     BITMAPINFO info{};
-    std::vector<std::uint8_t> pixels;
+    ComPtr<IMediaSample> sample; // keeps `pixels` alive outside the lock
+    const std::uint8_t* pixels = nullptr;
     RECT source{};
     RECT destination = client;
     bool hasFrame;
@@ -64,6 +69,7 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
         hasFrame = store.hasFrame;
         if (hasFrame) {
             info.bmiHeader = store.header;
+            sample = store.sample;
             pixels = store.pixels;
             source = store.defaultSource ? RECT{0, 0, store.header.biWidth, std::abs(store.header.biHeight)}
                                          : store.source;
@@ -73,7 +79,7 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
     }
     PatBlt(dc, 0, 0, client.right, client.bottom, BLACKNESS);
     if (hasFrame) {
-        HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, pixels.data(), &info, DIB_RGB_COLORS);
+        HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, pixels, &info, DIB_RGB_COLORS);
         HDC memory = bitmap != nullptr ? CreateCompatibleDC(dc) : nullptr;
         if (memory != nullptr) {
             HGDIOBJ old = SelectObject(memory, ToGdiObject(bitmap));
@@ -187,6 +193,9 @@ void VideoRendererInputPin::OnConnected()
     owner_.store_->bitRate = info->dwBitRate;
     owner_.store_->bitErrorRate = info->dwBitErrorRate;
     owner_.store_->hasFrame = false;
+    owner_.store_->sample.Reset();
+    owner_.store_->pixels = nullptr;
+    owner_.store_->pixelBytes = 0;
     owner_.store_->defaultSource = true;
 }
 
@@ -195,7 +204,9 @@ void VideoRendererInputPin::OnDisconnected()
     std::lock_guard lock(owner_.store_->lock);
     owner_.store_->connected = false;
     owner_.store_->hasFrame = false;
-    owner_.store_->pixels.clear();
+    owner_.store_->sample.Reset();
+    owner_.store_->pixels = nullptr;
+    owner_.store_->pixelBytes = 0;
 }
 
 HRESULT VideoRendererInputPin::OnReceive(IMediaSample* sample)
@@ -209,7 +220,9 @@ HRESULT VideoRendererInputPin::OnReceive(IMediaSample* sample)
         const std::size_t needed = owner_.store_->header.biSizeImage;
         if (length < 0 || static_cast<std::size_t>(length) < needed)
             return E_INVALIDARG;
-        owner_.store_->pixels.assign(data, data + needed);
+        owner_.store_->sample = ComPtr<IMediaSample>::AddRefFrom(sample);
+        owner_.store_->pixels = data;
+        owner_.store_->pixelBytes = needed;
         owner_.store_->hasFrame = true;
         ++owner_.store_->received;
     }
@@ -598,7 +611,7 @@ HRESULT VideoRenderer::GetCurrentImage(LONG* bufferSize, LONG* image)
         return VFW_E_NOT_CONNECTED;
     if (!store_->hasFrame)
         return E_UNEXPECTED;
-    const std::size_t needed = sizeof(BITMAPINFOHEADER) + store_->pixels.size();
+    const std::size_t needed = sizeof(BITMAPINFOHEADER) + store_->pixelBytes;
     if (needed > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
         return E_OUTOFMEMORY;
     if (image == nullptr) {
@@ -612,6 +625,6 @@ HRESULT VideoRenderer::GetCurrentImage(LONG* bufferSize, LONG* image)
     header.biClrUsed = 0;
     header.biClrImportant = 0;
     std::memcpy(bytes, &header, sizeof header);
-    std::memcpy(bytes + sizeof header, store_->pixels.data(), store_->pixels.size());
+    std::memcpy(bytes + sizeof header, store_->pixels, store_->pixelBytes);
     return S_OK;
 }

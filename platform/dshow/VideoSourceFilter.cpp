@@ -12,10 +12,109 @@ using quellon::decode::PixelFormat;
 using quellon::decode::VideoDecoder;
 
 // The decoder is used by one thread at a time: the streaming thread while running, the
-// driving thread for frames delivered while paused.
+// driving thread for frames delivered while paused, and the look-ahead thread.
+//
+// Look-ahead: a caller that steps through the paused video by a fixed number of frames (the
+// program's capture run does) asks for the next frame only once it has done its work with
+// this one. Meanwhile the look-ahead thread decodes the frame one more step on, so that the
+// next request finds it ready. It takes the decoder's lock like any other user, so a request
+// for another frame waits at most for that one decode; the frame it made is the one a request
+// gives, as every access to the decoder is exact.
 struct VideoSourceFilter::DecoderAccess {
     std::mutex lock;
     std::unique_ptr<VideoDecoder> decoder;
+    // Under `lock`: the frame decoded ahead, if any.
+    std::int64_t readyFrame = -1;
+    PixelFormat readyFormat = PixelFormat::Rgb32;
+    std::vector<std::uint8_t> readyBytes;
+
+    // The look-ahead thread, started by the first request, and its request; under aheadLock.
+    std::mutex aheadLock;
+    std::condition_variable aheadWake;
+    std::thread aheadThread;
+    bool quit = false;
+    std::int64_t wanted = -1;
+    PixelFormat wantedFormat = PixelFormat::Rgb32;
+    std::uint64_t requests = 0; // counts requests and cancellations
+
+    ~DecoderAccess()
+    {
+        {
+            std::lock_guard guard(aheadLock);
+            quit = true;
+        }
+        aheadWake.notify_all();
+        if (aheadThread.joinable())
+            aheadThread.join();
+    }
+
+    void RequestAhead(std::int64_t frame, PixelFormat format)
+    {
+        std::lock_guard guard(aheadLock);
+        wanted = frame;
+        wantedFormat = format;
+        ++requests;
+        if (!aheadThread.joinable())
+            aheadThread = std::thread([this] { LookAhead(); });
+        aheadWake.notify_all();
+    }
+
+    // A request not yet taken up is dropped.
+    void CancelAhead()
+    {
+        std::lock_guard guard(aheadLock);
+        if (wanted >= 0) {
+            wanted = -1;
+            ++requests;
+        }
+    }
+
+    // Under `lock`: the frame, when it was decoded ahead in that format.
+    bool TakeReady(std::int64_t frame, PixelFormat format, std::vector<std::uint8_t>& bytes)
+    {
+        if (readyFrame != frame || readyFormat != format)
+            return false;
+        bytes = std::move(readyBytes);
+        readyBytes.clear();
+        readyFrame = -1;
+        return true;
+    }
+
+    void LookAhead()
+    {
+        for (;;) {
+            std::int64_t frame;
+            PixelFormat format;
+            std::uint64_t request;
+            {
+                std::unique_lock guard(aheadLock);
+                aheadWake.wait(guard, [&] { return quit || wanted >= 0; });
+                if (quit)
+                    return;
+                frame = wanted;
+                format = wantedFormat;
+                request = requests;
+            }
+            std::lock_guard decoding(lock);
+            {
+                // Taken up only if no request or delivery came in between.
+                std::lock_guard guard(aheadLock);
+                if (quit)
+                    return;
+                if (request != requests)
+                    continue;
+                wanted = -1;
+            }
+            if (readyFrame == frame && readyFormat == format)
+                continue;
+            std::vector<std::uint8_t> bytes;
+            if (decoder->DecodeFrame(frame, format, bytes)) {
+                readyFrame = frame;
+                readyFormat = format;
+                readyBytes = std::move(bytes);
+            }
+        }
+    }
 };
 
 struct VideoSourceFilter::StreamControl {
@@ -185,9 +284,10 @@ HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
+    decoder_->CancelAhead();
     {
         std::lock_guard lock(decoder_->lock);
-        if (!decoder_->decoder->DecodeFrame(n, pin_.Format(), bytes))
+        if (!decoder_->TakeReady(n, pin_.Format(), bytes) && !decoder_->decoder->DecodeFrame(n, pin_.Format(), bytes))
             error = decoder_->decoder->LastErrorMessage();
     }
     if (!error.empty() || bytes.empty()) {
@@ -203,6 +303,16 @@ HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n)
     LONGLONG mediaEnd = n + 1;
     sample->SetMediaTime(&mediaStart, &mediaEnd);
     return pin_.Deliver(sample.Get());
+}
+
+void VideoSourceFilter::LookAheadAfter(std::int64_t shown)
+{
+    // The last two frames shown while paused tell the step; a step of a few frames forward
+    // (up to the decoder's own run of steps) is taken to go on.
+    const std::int64_t step = shown - lastPausedShown_;
+    lastPausedShown_ = shown;
+    if (step >= 1 && step <= kLookAheadMaxStep && shown + step < timeline_->FrameCount())
+        decoder_->RequestAhead(shown + step, pin_.Format());
 }
 
 HRESULT VideoSourceFilter::OnStateChange(FILTER_STATE from, FILTER_STATE to, REFERENCE_TIME)

@@ -6,7 +6,8 @@
 // streaming thread, which delivers each following frame when it is due (its presentation time
 // over the playback rate, against the steady clock) and sends end of stream after the last
 // frame before the stop position. A seek while paused delivers the new frame before it
-// returns; a seek while running continues from the new frame. A decode failure in the middle
+// returns; a seek while running continues from the new frame. Paused seeks that step forward
+// by a few frames have the next step's frame decoded ahead on a thread of the filter's own. A decode failure in the middle
 // of the stream reports EC_ERRORABORT to the graph and ends the stream.
 //
 // Threads: state changes and seeking come from the thread that drives the graph; samples are
@@ -107,6 +108,9 @@ private:
 
     // Decodes frame n and sends it downstream on the calling thread.
     HRESULT DeliverFrame(std::int64_t n);
+    // After a paused seek showed `shown`: when the seeks step forward by a few frames, the
+    // frame one more step on is decoded ahead (see DecoderAccess in the source).
+    void LookAheadAfter(std::int64_t shown);
     void ReportStreamError(HRESULT hr, const std::string& message);
     void StartStreaming();
     // Ends the streaming thread (bounded wait) and takes over the last frame it delivered.
@@ -137,4 +141,8 @@ private:
 
     std::thread thread_;
     std::shared_ptr<StreamControl> control_;
+
+    // The driving thread's last frame shown by a paused seek.
+    std::int64_t lastPausedShown_ = -1;
+    static constexpr std::int64_t kLookAheadMaxStep = 15;
 };

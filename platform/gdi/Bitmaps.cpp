@@ -41,12 +41,18 @@ int CopyDibToBitmap(Bitmap& bitmap, const PixelLayout& layout, const BYTE* bits,
     const size_t stride = static_cast<size_t>(DibRowBytes(dibWidth, layout.bitsPerPixel));
     const int copyWidth = std::min<int>(dibWidth, bitmap.width);
     std::vector<DWORD> pixels(static_cast<size_t>(std::max(copyWidth, 1)));
+    const bool direct = IsPlain32(layout) && IsPlain32(bitmap.layout);
     bitmap.PrepareWrite();
     for (long long j = 0; j < count; ++j) {
         long long scan = start + j;
         long long y = topDown ? scan : rows - 1 - scan;
         if (y >= bitmap.height)
             continue;
+        if (direct) {
+            CopyPlain32(bits + stride * static_cast<size_t>(j), bitmap.Row(static_cast<int>(y)), copyWidth,
+                        bitmap.layout.fillBits);
+            continue;
+        }
         ReadRow(layout, bits + stride * static_cast<size_t>(j), 0, copyWidth, pixels.data());
         WriteRow(bitmap.layout, pixels.data(), copyWidth, bitmap.Row(static_cast<int>(y)), 0);
     }
@@ -112,7 +118,11 @@ try {
         if (!layout || !DibSizeAcceptable(info->bmiHeader))
             return nullptr;
     }
-    std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(static_cast<int>(width), static_cast<int>(height));
+    // A DIB at least as large as the bitmap sets every pixel: the black fill would be lost.
+    const bool covered = layout && info->bmiHeader.biWidth >= width &&
+                         (info->bmiHeader.biHeight < 0 ? -static_cast<long long>(info->bmiHeader.biHeight)
+                                                       : info->bmiHeader.biHeight) >= height;
+    std::unique_ptr<Bitmap> bitmap = NewDeviceBitmap(static_cast<int>(width), static_cast<int>(height), !covered);
     if (!bitmap)
         return nullptr;
     if (layout) {

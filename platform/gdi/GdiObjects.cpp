@@ -129,7 +129,7 @@ HBITMAP StockBitmap()
     return stock;
 }
 
-std::unique_ptr<Bitmap> NewDeviceBitmap(int width, int height)
+std::unique_ptr<Bitmap> NewDeviceBitmap(int width, int height, bool black)
 {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
         static_cast<long long>(width) * height > kMaxPixels)
@@ -138,7 +138,8 @@ std::unique_ptr<Bitmap> NewDeviceBitmap(int width, int height)
     bitmap->image = QImage(width, height, QImage::Format_RGB32);
     if (bitmap->image.isNull())
         return nullptr;
-    bitmap->image.fill(0xFF000000u);
+    if (black)
+        bitmap->image.fill(0xFF000000u);
     bitmap->image.setDotsPerMeterX(kDotsPerMeter);
     bitmap->image.setDotsPerMeterY(kDotsPerMeter);
     bitmap->width = width;

@@ -90,8 +90,9 @@ std::unique_ptr<GdiObject> RemoveObject(const void* handle);
 // The shared 1 x 1 black bitmap that a new memory context holds; never deleted.
 HBITMAP StockBitmap();
 
-// A black 32-bit device bitmap, or nullptr for a bad size or no memory.
-std::unique_ptr<Bitmap> NewDeviceBitmap(int width, int height);
+// A black 32-bit device bitmap, or nullptr for a bad size or no memory. With `black` false
+// its pixels are left as they come, for a caller that writes every one of them at once.
+std::unique_ptr<Bitmap> NewDeviceBitmap(int width, int height, bool black = true);
 
 // Largest side and pixel count accepted for a new bitmap.
 constexpr long long kMaxSide = 32768;

@@ -1,6 +1,7 @@
 #include "platform/gdi/PixelRows.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace gdi {
@@ -124,6 +125,27 @@ bool PixelLayout::operator==(const PixelLayout& other) const
     return true;
 }
 
+bool IsPlain32(const PixelLayout& layout)
+{
+    return layout.bitsPerPixel == 32 && !layout.IsBitfields();
+}
+
+void CopyPlain32(const BYTE* from, BYTE* to, int count, DWORD fillBits)
+{
+    // Two pixels at a time: these copies move whole video frames several times a frame.
+    constexpr std::uint64_t keep = 0x00FFFFFF00FFFFFFull;
+    const std::uint64_t fill = (std::uint64_t{fillBits} << 32) | fillBits;
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        std::uint64_t pair;
+        std::memcpy(&pair, from + 4 * static_cast<size_t>(i), 8);
+        pair = (pair & keep) | fill;
+        std::memcpy(to + 4 * static_cast<size_t>(i), &pair, 8);
+    }
+    if (i < count)
+        Store32(to + 4 * static_cast<size_t>(i), (Load32(from + 4 * static_cast<size_t>(i)) & 0x00FFFFFF) | fillBits);
+}
+
 PixelLayout DeviceLayout()
 {
     PixelLayout layout;
@@ -189,8 +211,7 @@ void ReadRow(const PixelLayout& layout, const BYTE* row, int x, int count, DWORD
     case 32: {
         const BYTE* p = row + 4 * static_cast<size_t>(x);
         if (!layout.IsBitfields()) {
-            for (int i = 0; i < count; ++i)
-                out[i] = Load32(p + 4 * i) & 0x00FFFFFF;
+            CopyPlain32(p, reinterpret_cast<BYTE*>(out), count, 0);
         } else {
             Channels ch(layout);
             for (int i = 0; i < count; ++i)
@@ -253,8 +274,7 @@ void WriteRow(const PixelLayout& layout, const DWORD* in, int count, BYTE* row, 
     case 32: {
         BYTE* p = row + 4 * static_cast<size_t>(x);
         if (!layout.IsBitfields()) {
-            for (int i = 0; i < count; ++i)
-                Store32(p + 4 * i, (in[i] & 0x00FFFFFF) | layout.fillBits);
+            CopyPlain32(reinterpret_cast<const BYTE*>(in), p, count, layout.fillBits);
         } else {
             Channels ch(layout);
             for (int i = 0; i < count; ++i)

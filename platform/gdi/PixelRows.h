@@ -38,6 +38,13 @@ void ReadRow(const PixelLayout& layout, const BYTE* row, int x, int count, DWORD
 // layout cannot hold become the nearest it can.
 void WriteRow(const PixelLayout& layout, const DWORD* in, int count, BYTE* row, int x);
 
+// Whether pixels of the layout are 32-bit BI_RGB ones. Between two such layouts a row
+// copies directly (CopyPlain32), without going through the common form.
+bool IsPlain32(const PixelLayout& layout);
+// Copies `count` 32-bit BI_RGB pixels from `from` to `to`, each becoming
+// (pixel & 0x00FFFFFF) | fillBits: what ReadRow and then WriteRow give for two such layouts.
+void CopyPlain32(const BYTE* from, BYTE* to, int count, DWORD fillBits);
+
 // The colour a pixel of `color` (0x00RRGGBB) reads back as after being stored.
 DWORD Quantize(const PixelLayout& layout, DWORD color);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 using namespace gdi;
@@ -171,11 +172,30 @@ try {
         target.bitmap->PrepareWrite();
     }
     const PixelLayout blockLayout = DeviceLayout();
+    // Between 32-bit BI_RGB layouts (video frames, device bitmaps) each pixel is copied
+    // straight from the source row, as reading it and writing it back would give.
+    const PixelLayout& targetLayout = target.painter ? blockLayout : target.bitmap->layout;
+    const bool direct = sourceBlock.empty() && IsPlain32(source->layout) && IsPlain32(targetLayout);
     std::vector<DWORD> span(static_cast<size_t>(spanCount));
     std::vector<DWORD> out(static_cast<size_t>(countX));
     int lastSourceRow = -1;
     for (int j = 0; j < countY; ++j) {
         const int sourceRow = rows[static_cast<size_t>(j)];
+        if (direct) {
+            const BYTE* from = source->ConstRow(sourceRow);
+            BYTE* to = target.painter ? block.scanLine(j) : target.bitmap->Row(firstY + j) + 4 * static_cast<size_t>(firstX);
+            if (plainColumns) {
+                CopyPlain32(from + 4 * static_cast<size_t>(spanFirst), to, countX, targetLayout.fillBits);
+            } else {
+                for (int i = 0; i < countX; ++i) {
+                    DWORD pixel;
+                    std::memcpy(&pixel, from + 4 * static_cast<size_t>(columns[static_cast<size_t>(i)]), 4);
+                    pixel = (pixel & 0x00FFFFFF) | targetLayout.fillBits;
+                    std::memcpy(to + 4 * static_cast<size_t>(i), &pixel, 4);
+                }
+            }
+            continue;
+        }
         if (sourceRow != lastSourceRow) {
             const DWORD* spanPixels;
             if (!sourceBlock.empty()) {

@@ -9,6 +9,16 @@
 // dispatch id, IMediaPlayer (Play, Stop, Pause, Open, the last error) and IActiveMovie (the
 // filter graph of the open media).
 //
+// Frames sent on play: play resumes with the frame after the one shown, and the frame shown is
+// never sent again by it, whatever brought the player to rest there: the opening (which shows
+// frame 0), a seek while paused or stopped (which sends the frame it goes to, also when that
+// is the frame shown), a pause, a stop (which leaves the position where it is), a pause given
+// right behind the play, or a container's own pause after the player started by itself. At the
+// last frame there is no frame after it: play ends at once, sending nothing, with the end of
+// the stream (event 3002, then stopped). Play from the end starts again at frame 0, which is
+// then sent once, followed by the others. A container that stops and runs the graph itself
+// (IActiveMovie) has its source send the current frame again, as a stopped graph holds none.
+//
 // Open returns at once; the file is opened and indexed on a loading thread and the graph is
 // built on this thread when that is done; the open, ready and play states then change
 // through events posted to this thread. Events are fired from posted messages, never from

@@ -153,6 +153,7 @@ struct IMediaPlayer : IDispatch {
     virtual HRESULT ReservedSlot151() = 0; virtual HRESULT ReservedSlot152() = 0; virtual HRESULT ReservedSlot153() = 0; virtual HRESULT ReservedSlot154() = 0;
     virtual HRESULT ReservedSlot155() = 0; virtual HRESULT ReservedSlot156() = 0; virtual HRESULT ReservedSlot157() = 0; virtual HRESULT ReservedSlot158() = 0;
     virtual HRESULT ReservedSlot159() = 0; virtual HRESULT ReservedSlot160() = 0; virtual HRESULT ReservedSlot161() = 0; virtual HRESULT ReservedSlot162() = 0;
+    // Play resumes with the frame after the one shown (MediaPlayerControl.h says it whole).
     virtual HRESULT Play() = 0;   // slot 163
     virtual HRESULT Stop() = 0;   // slot 164
     virtual HRESULT Pause() = 0;  // slot 165

@@ -21,6 +21,7 @@ namespace {
 // with Qt's other events as before, and a handler that runs a nested event loop still gets
 // the messages posted meanwhile. The wake itself is made under the queue's lock and looked at
 // only after the receiver took that lock: its hand-over is then as visible as the message's.
+// Timers tick only while this queue is empty (Timers.cpp).
 struct PostedMessage {
     HWND window;
     UINT message;
@@ -82,6 +83,7 @@ public:
         } catch (...) {
             qWarning("Exception escaped a window procedure");
         }
+        PostedMessageHandled();
         return true;
     }
 };
@@ -121,6 +123,13 @@ void CollectDescendants(const WindowObject& window, std::vector<HWND>& out)
 }
 
 } // namespace
+
+bool PostedQueueEmpty()
+{
+    PostedQueue& queue = Posted();
+    std::lock_guard guard(queue.lock);
+    return queue.messages.empty();
+}
 
 QObject* MessagePump()
 {

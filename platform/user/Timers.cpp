@@ -1,9 +1,19 @@
-// Window timers over QTimer.
+// Window timers over QTimer, delivered as the low-priority message a tick is.
+//
+// A QTimer's expiry only marks its timer due. A due timer is delivered when no posted
+// message waits: at once if the queue is empty when it expires, otherwise once the pump has
+// handled the last message waiting (PostedMessageHandled). So a handler never sees a tick
+// ahead of a message that was posted before it, and state that a posted message announces
+// (a player that says it has opened, say) has been heard before a timer polls it. However
+// often a timer expires while it waits, it is delivered once. A handler that posts a message
+// from every message it handles keeps the queue from ever emptying and its timers from
+// ever ticking, as it would on Windows.
 #include "platform/user/WindowObject.h"
 
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -16,6 +26,9 @@ struct TimerEntry {
     UINT_PTR id = 0;
     TIMERPROC proc = nullptr;
     QTimer* timer = nullptr;
+    // Expired and not yet delivered; dueOrder ranks due timers by their first expiry.
+    bool due = false;
+    std::uint64_t dueOrder = 0;
 };
 
 std::vector<TimerEntry>& Timers()
@@ -32,6 +45,20 @@ std::vector<TimerEntry>::iterator FindTimer(HWND window, UINT_PTR id)
     });
 }
 
+std::vector<TimerEntry>::iterator OldestDue()
+{
+    auto& timers = Timers();
+    auto oldest = timers.end();
+    for (auto it = timers.begin(); it != timers.end(); ++it) {
+        if (it->due && (oldest == timers.end() || it->dueOrder < oldest->dueOrder))
+            oldest = it;
+    }
+    return oldest;
+}
+
+// A delivery round is asked of the pump and has not run yet.
+bool g_roundAsked = false;
+
 void StopTimer(QTimer* timer)
 {
     timer->stop();
@@ -39,6 +66,7 @@ void StopTimer(QTimer* timer)
     timer->deleteLater();
 }
 
+// Delivers one tick of the timer (window, id), which was due.
 void Fire(HWND window, UINT_PTR id)
 {
     auto it = FindTimer(window, id);
@@ -64,7 +92,61 @@ void Fire(HWND window, UINT_PTR id)
     }
 }
 
+void AskForRound();
+
+// Delivers the oldest due timer if no posted message waits, and asks for another round
+// while others are due. Each tick is its own round, as each WM_TIMER is its own message:
+// a message posted by a tick's handler goes out before the next tick, and Qt's own events
+// (input, painting) get their turn between ticks.
+void DeliverOldestDue()
+{
+    if (!PostedQueueEmpty())
+        return; // the pump asks for a round when it has handled the last message
+    auto it = OldestDue();
+    if (it == Timers().end())
+        return;
+    it->due = false;
+    Fire(it->window, it->id);
+    AskForRound();
+}
+
+void DeliverRound()
+{
+    g_roundAsked = false;
+    DeliverOldestDue();
+}
+
+void AskForRound()
+{
+    if (g_roundAsked || OldestDue() == Timers().end())
+        return;
+    QObject* pump = MessagePump();
+    if (pump == nullptr)
+        return;
+    g_roundAsked = true;
+    QMetaObject::invokeMethod(pump, &DeliverRound, Qt::QueuedConnection);
+}
+
+void Expired(HWND window, UINT_PTR id)
+{
+    static std::uint64_t expiries = 0;
+    auto it = FindTimer(window, id);
+    if (it == Timers().end() || it->due)
+        return; // expiries of a timer that waits are one tick
+    it->due = true;
+    it->dueOrder = ++expiries;
+    // With nothing waiting the tick goes out now, from this expiry (inside a loop that a
+    // handler runs, a modal box's say, too).
+    DeliverOldestDue();
+}
+
 } // namespace
+
+void PostedMessageHandled()
+{
+    if (PostedQueueEmpty())
+        AskForRound();
+}
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
@@ -86,11 +168,13 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
     const int interval = static_cast<int>(std::min<UINT>(std::max(elapseMs, MinimumElapseMs), 0x7FFFFFFF));
     auto it = FindTimer(window, id);
     if (it != Timers().end()) {
+        // Replacing a timer starts it afresh: a tick it owed is forgotten.
         it->proc = proc;
+        it->due = false;
         it->timer->start(interval);
     } else {
         auto* timer = new QTimer(pump);
-        QObject::connect(timer, &QTimer::timeout, timer, [window, id] { Fire(window, id); });
+        QObject::connect(timer, &QTimer::timeout, timer, [window, id] { Expired(window, id); });
         Timers().push_back(TimerEntry{window, id, proc, timer});
         timer->start(interval);
     }

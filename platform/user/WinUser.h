@@ -492,6 +492,9 @@ LONG GetMessageTime();
 // Timers. With a procedure, WM_TIMER goes to it; without, WM_TIMER goes through the
 // window's procedure. An existing (window, id) timer is replaced. With no window a new id
 // is chosen and returned. Returns 0 for an invalid window. A window's timers die with it.
+// A tick is the lowest of messages: a timer that expires while posted messages wait ticks
+// once they have all been handled, and once however often it expired meanwhile. Replacing
+// or killing a timer drops the tick it owed.
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
 BOOL KillTimer(HWND window, UINT_PTR id);
 

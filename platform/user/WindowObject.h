@@ -139,6 +139,11 @@ int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 QObject* MessagePump();
 // Kills every timer of a window that is being destroyed.
 void KillWindowTimers(HWND window);
+// Whether no posted message waits to be handled (a timer ticks only then). Any thread.
+bool PostedQueueEmpty();
+// Told by the pump after each posted message it handled (or dropped): once none waits,
+// the timers that came due meanwhile are delivered.
+void PostedMessageHandled();
 // Capture and focus bookkeeping.
 void ForgetInputWindow(HWND window); // the window is being destroyed
 HWND MouseCaptureTarget();           // explicit capture, else the window a button went down in

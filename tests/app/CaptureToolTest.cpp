@@ -22,10 +22,10 @@ struct ToolRun {
     std::string output;
 };
 
-ToolRun RunTool(const std::string& args)
+ToolRun RunTool(const std::string& args, const char* command_ = "capture")
 {
     ToolRun run;
-    const std::string command = std::string(KQLTOOL_PATH) + " capture " + args + " 2>&1";
+    const std::string command = std::string(KQLTOOL_PATH) + " " + command_ + " " + args + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return run;
@@ -138,4 +138,37 @@ TEST_F(CaptureTool, RefusalsAndExitCodes)
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("cannot open"), std::string::npos) << run.output;
     EXPECT_FALSE(fs::exists(Path("o.kql")));
+}
+
+// A video too small for the zone's scale (100 x 2: the view is 40 x 0 pixels) captured by the
+// window, and its frame given to convert-image: the same bytes, those of the window's empty
+// view (black where the sample is (0, 0), the invalid colour's darkness 10 elsewhere).
+TEST_F(CaptureTool, AVideoTooSmallForTheZoneGivesConvertImageTheCapturesBytes)
+{
+    struct Size {
+        int width, height;
+        int (*darkness)(int x, int y);
+    };
+    const Size sizes[] = {{100, 2, [](int x, int) { return x * 40 / 131 == 0 ? 15 : 10; }},
+                          {2, 100, [](int, int y) { return y * 33 / 80 == 0 ? 15 : 10; }}};
+    for (const Size& size : sizes) {
+        const std::string tag = std::to_string(size.width) + "x" + std::to_string(size.height);
+        SCOPED_TRACE(tag);
+        const std::string video = testvideos::MakeVideo(
+            "tool-" + tag + ".avi", "-f lavfi -i testsrc=size=" + tag + ":rate=25:duration=1 -c:v mjpeg -q:v 3", 25,
+            size.width, size.height);
+        ASSERT_FALSE(video.empty());
+        ToolRun run =
+            RunTool("\"" + video + "\" \"" + Path(tag + "-capture.kql") + "\" --frames-per-file 1 --relay-ms 2");
+        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_TRUE(testvideos::RunFfmpeg("-i \"" + video + "\" -frames:v 1 \"" + Path(tag + ".png") + "\""));
+        run = RunTool("\"" + Path(tag + ".png") + "\" \"" + Path(tag + "-image.kql") + "\"", "convert-image");
+        ASSERT_EQ(run.status, 0) << run.output;
+
+        std::vector<std::uint8_t> expected(5240, 0);
+        for (int p = 0; p < 131 * 80; ++p)
+            expected[p / 2] |= static_cast<std::uint8_t>(size.darkness(p % 131, p / 131) << (p % 2 ? 4 : 0));
+        EXPECT_EQ(reference::ReadFile(Path(tag + "-capture.kql")), expected);
+        EXPECT_EQ(reference::ReadFile(Path(tag + "-image.kql")), expected);
+    }
 }

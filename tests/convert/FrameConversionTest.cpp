@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 TEST(FrameConversion, SamplingTruncatesTheExactProduct)
@@ -66,4 +67,44 @@ TEST(FrameConversion, SmallPictureRepeatsAndEmptyPictureSamplesOrigin)
     ConvertPicture(0, 0, [&](int x, int y) { onlyOrigin = onlyOrigin && x == 0 && y == 0; return CLR_INVALID; }, 16, 8,
                    frame, {});
     EXPECT_TRUE(onlyOrigin);
+}
+
+TEST(FrameConversion, PictureInMemoryConvertsAsPixelByPixel)
+{
+    // A 150 x 97 picture of every channel sum, with invalid and other non-colours among them:
+    // the frame and levels of the whole-picture conversion equal those read pixel by pixel,
+    // at every brightness and contrast.
+    const int width = 150;
+    const int height = 97;
+    std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const int sum = static_cast<int>((i * 37) % 766);
+        pixels[i] = RGB(static_cast<BYTE>(std::min(sum, 255)), static_cast<BYTE>(std::clamp(sum - 255, 0, 255)),
+                        static_cast<BYTE>(std::max(sum - 510, 0)));
+        if (i % 101 == 0)
+            pixels[i] = CLR_INVALID;
+        else if (i % 103 == 0)
+            pixels[i] = 0x01808080; // a high byte: not a plain colour
+    }
+    for (int brightness = 0; brightness <= 32; ++brightness) {
+        for (int contrast = 0; contrast <= 16; ++contrast) {
+            TFrameBuffer expected{};
+            std::vector<int> shown(KqFramePixels, -1);
+            ConvertPicture(
+                width, height, [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }, brightness,
+                contrast, expected, [&](int x, int y, int level) { shown[static_cast<std::size_t>(y) * KqFrameWidth + x] = level; });
+            TFrameBuffer frame{};
+            std::uint8_t levels[KqFramePixels];
+            ConvertPixels(width, height, pixels.data(), brightness, contrast, frame, levels);
+            ASSERT_EQ(frame, expected) << "brightness " << brightness << " contrast " << contrast;
+            for (std::size_t i = 0; i < KqFramePixels; ++i)
+                ASSERT_EQ(levels[i], shown[i]) << "pixel " << i;
+        }
+    }
+    // An empty picture reads the invalid colour everywhere.
+    TFrameBuffer frame{};
+    std::uint8_t levels[KqFramePixels];
+    ConvertPixels(0, 0, nullptr, 16, 8, frame, levels);
+    EXPECT_EQ(levels[0], GreyLevel(CLR_INVALID, 16, 8));
+    EXPECT_EQ(levels[KqFramePixels - 1], GreyLevel(CLR_INVALID, 16, 8));
 }

@@ -42,6 +42,35 @@ TEST(PreviewAndCrop, APositionReportCropsAndConvertsTheFrame)
     EXPECT_EQ(h.conversion->FrameBuffer(), ExpectedInitialZone());
 }
 
+// A video too small for the zone's scale leaves the view bitmap without pixels: 100 x 2 gives
+// a view 99 * 131 / 320 = 40 wide and 0 high, 2 x 100 one 0 wide and 99 * 80 / 240 = 33 high.
+// The view's canvas then reads its context's stock 1 x 1 bitmap: black at (0, 0) (darkness
+// 15) and the invalid colour elsewhere, which converts as pure red (darkness 10). kqltool's
+// convert-image gives the same bytes for a picture of that size.
+TEST(PreviewAndCrop, AVideoTooSmallForTheZoneConvertsTheEmptyView)
+{
+    struct Case {
+        int width, height, viewWidth, viewHeight;
+        int (*darkness)(int x, int y);
+    };
+    const Case cases[] = {{100, 2, 40, 0, [](int x, int) { return x * 40 / 131 == 0 ? 15 : 10; }},
+                          {2, 100, 0, 33, [](int, int y) { return y * 33 / 80 == 0 ? 15 : 10; }},
+                          {3, 3, 0, 0, [](int, int) { return 15; }}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        TConversionHarness h(c.width, c.height, 100, [](Cardinal, int, int) { return RGB(255, 255, 255); });
+        h.OpenVideo();
+        TBitmap* view = h.Image1->Picture()->Bitmap();
+        EXPECT_EQ(view->Width(), c.viewWidth);
+        EXPECT_EQ(view->Height(), c.viewHeight);
+        TFrameBuffer expected{};
+        for (int x = 0; x < 131; ++x)
+            for (int y = 0; y < 80; ++y)
+                expected[x * 80 + y] = static_cast<std::uint8_t>(c.darkness(x, y));
+        EXPECT_EQ(h.conversion->FrameBuffer(), expected);
+    }
+}
+
 TEST(PreviewAndCrop, BrightnessAndContrastBarsRepaintAtOnce)
 {
     TConversionHarness h(352, 288, 100, Gradient);

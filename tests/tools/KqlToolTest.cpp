@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -194,4 +195,127 @@ TEST_F(KqlToolTest, OneFrameTheRealRangeAndNoEmptyOutput)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
     EXPECT_NE(output.find("Erreur E/S 223"), std::string::npos) << output;
     EXPECT_FALSE(fs::exists(Path("limited.kql")));
+}
+
+TEST_F(KqlToolTest, JpegIsTakenByContentAndOtherFormatsAreRefused)
+{
+    // Flat 16 x 16 grey blocks saved at quality 100 decode to exactly the same pixels with any
+    // conforming decoder (each block is its DC term alone), so the expected frame is known.
+    QImage blocks(352, 288, QImage::Format_RGB32);
+    for (int y = 0; y < blocks.height(); ++y)
+        for (int x = 0; x < blocks.width(); ++x) {
+            const int g = ((x / 16) * 37 + (y / 16) * 91) % 256;
+            blocks.setPixel(x, y, qRgb(g, g, g));
+        }
+    ASSERT_TRUE(blocks.save(QString::fromStdString(Path("blocks.jpg")), "JPEG", 100));
+    ASSERT_EQ(QImage(QString::fromStdString(Path("blocks.jpg"))).convertToFormat(QImage::Format_RGB32), blocks)
+        << "the JPEG must decode to the pixels it was made from";
+    ASSERT_TRUE(blocks.save(QString::fromStdString(Path("blocks.png"))));
+    fs::copy_file(Path("blocks.jpg"), Path("jpeg-named.png"));
+
+    for (const char* name : {"blocks.jpg", "blocks.png", "jpeg-named.png"}) {
+        SCOPED_TRACE(name);
+        const ToolRun run = Kqltool("convert-image " + Path(name) + " " + Path("b.kql") + " --brightness 14");
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(ReadFile(Path("b.kql")), ExpectedInitialZoneFrame(blocks, 14, 8));
+    }
+
+    // Formats the picture reader knows but the tool does not take, whatever their name says.
+    const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xff, 0xff, 0xff, 0, 0, 0,
+                                 ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+    std::ofstream(Path("one.gif"), std::ios::binary).write(reinterpret_cast<const char*>(gif), sizeof gif);
+    ASSERT_FALSE(QImage(QString::fromStdString(Path("one.gif"))).isNull()) << "the GIF itself is readable";
+    fs::copy_file(Path("one.gif"), Path("gif-named.png"));
+    ASSERT_TRUE(blocks.save(QString::fromStdString(Path("blocks.ppm")), "PPM"));
+    for (const char* name : {"one.gif", "gif-named.png", "blocks.ppm"}) {
+        SCOPED_TRACE(name);
+        const ToolRun run = Kqltool("convert-image " + Path(name) + " " + Path("r.kql"));
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find("BMP, PNG and JPEG pictures are taken"), std::string::npos) << run.output;
+        EXPECT_FALSE(fs::exists(Path("r.kql")));
+    }
+
+    // The help says what is taken and what is written.
+    EXPECT_NE(Kqltool("convert-image --help").output.find("BMP, PNG or JPEG"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("PNG is the only format written"), std::string::npos);
+    EXPECT_NE(Kqltool("--help").output.find("as a PNG picture"), std::string::npos);
+}
+
+// A picture too small for the zone's scale leaves the window's view bitmap without pixels (a
+// width or height of 0). The window then reads its view through the stock 1 x 1 bitmap of the
+// canvas: black at (0, 0), and the invalid colour, which converts as pure red (darkness 10 at
+// neutral settings), everywhere else. The tool must give those bytes too.
+TEST_F(KqlToolTest, APictureTooSmallForTheZoneGivesTheWindowsEmptyView)
+{
+    auto frameOf = [](auto darknessAt) {
+        std::vector<unsigned char> bytes(5240, 0);
+        for (int p = 0; p < 131 * 80; ++p)
+            bytes[p / 2] |= static_cast<unsigned char>(darknessAt(p % 131, p / 131) << (p % 2 ? 4 : 0));
+        return bytes;
+    };
+    auto white = [&](int w, int h, const std::string& name) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(qRgb(255, 255, 255));
+        EXPECT_TRUE(image.save(QString::fromStdString(Path(name))));
+    };
+
+    // 3 x 3: the zone's 131 x 80 scales to 0 x 0; every sample is (0, 0), black.
+    white(3, 3, "3x3.png");
+    ToolRun run = Kqltool("convert-image " + Path("3x3.png") + " " + Path("a.kql"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("a.kql")), std::vector<unsigned char>(5240, 0xFF));
+    // Black at brightness 20, contrast 13: v = 0 + 4 - 7 = -3, level trunc(-4.875) + 7 = 3.
+    run = Kqltool("convert-image " + Path("3x3.png") + " " + Path("b.kql") + " --brightness 20 --contrast 13");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("b.kql")), std::vector<unsigned char>(5240, 0xCC));
+
+    // 100 x 2: the view is 99 * 131 / 320 = 40 wide and 0 high; column x samples x * 40 / 131.
+    white(100, 2, "100x2.png");
+    run = Kqltool("convert-image " + Path("100x2.png") + " " + Path("c.kql"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("c.kql")), frameOf([](int x, int) { return x * 40 / 131 == 0 ? 15 : 10; }));
+
+    // 2 x 100: 0 wide and 99 * 80 / 240 = 33 high; row y samples y * 33 / 80.
+    white(2, 100, "2x100.png");
+    run = Kqltool("convert-image " + Path("2x100.png") + " " + Path("d.kql"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("d.kql")), frameOf([](int, int y) { return y * 33 / 80 == 0 ? 15 : 10; }));
+}
+
+// info and render read the movie to its end: the size is what could be read, and a read that
+// fails is an error, not a count of frames.
+TEST_F(KqlToolTest, MoviesAreReadToTheirLastByte)
+{
+    // Reading the reader's own memory from address 0 fails at once (input/output error),
+    // although the file is regular.
+    ToolRun run = Kqltool("info /proc/self/mem");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("cannot read movie /proc/self/mem: Input/output error"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("whole"), std::string::npos) << run.output;
+    EXPECT_EQ(Kqltool("render /proc/self/mem " + Path("m.png")).exitCode, 1);
+    EXPECT_FALSE(fs::exists(Path("m.png")));
+
+    // A file that says it is empty but holds bytes is counted by what it holds.
+    run = Kqltool("info /proc/self/status");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("/proc/self/status: 0 frames, "), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(", 0 bytes"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("not whole"), std::string::npos) << run.output;
+
+    // A folder and a FIFO are refused without waiting for a writer.
+    ASSERT_EQ(::mkfifo(Path("fifo.kql").c_str(), 0600), 0);
+    for (const std::string& path : {dir_.string(), Path("fifo.kql")}) {
+        run = Kqltool("info " + path);
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find("not a regular file"), std::string::npos) << run.output;
+    }
+
+    // Three frames and a tail, read in full: the counts come from the bytes.
+    std::vector<unsigned char> movie(3 * 5240 + 17, 0x5A);
+    std::ofstream(Path("tail.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), movie.size());
+    run = Kqltool("info " + Path("tail.kql"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find(": 3 frames, 15737 bytes\nnot whole: 17 bytes after the last whole frame"),
+              std::string::npos)
+        << run.output;
 }

@@ -13,26 +13,6 @@
 
 namespace vstest {
 
-bool WaitUntil(const std::function<bool()>& done, int boundMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-void Pump(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    WaitUntil([&] { return timer.elapsed() >= ms; }, ms + 1000);
-}
-
 int ShownNumber(TImage* image)
 {
     TBitmap* bitmap = image->Picture()->Bitmap();

@@ -6,6 +6,7 @@
 
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "tests/support/EventWait.h"
 #include "videosource/ActiveMovie.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,8 @@
 
 namespace vstest {
 
-// Runs the event loop until done() holds or boundMs pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int boundMs = 15000);
-// Runs the event loop for ms milliseconds.
-void Pump(int ms);
+using testsupport::Pump;
+using testsupport::WaitUntil;
 
 // The number shown in the image's picture, -1 when it cannot be read.
 int ShownNumber(TImage* image);

@@ -1,165 +1,11 @@
 #include "tools/fwdemo/DemoForm.h"
 
+#include "framework/LayoutResource.h"
+
 #include <algorithm>
 #include <string>
 
-namespace {
-
-constexpr const char* DemoLayout = R"(
-DemoForm: TDemoForm {
-  Caption = "Framework controls"
-  Left = 40
-  Top = 40
-  ClientWidth = 514
-  ClientHeight = 390
-  BorderStyle = bsSingle
-  BorderIcons = [biSystemMenu, biMinimize]
-  OnShow = FormShow
-  Button1: TButton {
-    Left = 80
-    Top = 8
-    Width = 75
-    Height = 25
-    Caption = "Open"
-    OnClick = Button1Click
-  }
-  Button2: TButton {
-    Left = 168
-    Top = 8
-    Width = 89
-    Height = 25
-    Caption = "Disabled"
-    Enabled = false
-    OnClick = Button2Click
-  }
-  Label1: TLabel {
-    Left = 344
-    Top = 8
-    Caption = "KQView :"
-  }
-  Shape1: TShape {
-    Left = 7
-    Top = 41
-    Width = 322
-    Height = 242
-  }
-  Image1: TImage {
-    Left = 8
-    Top = 42
-    Width = 320
-    Height = 240
-    Stretch = true
-    Center = true
-  }
-  zone: TShape {
-    Left = 96
-    Top = 120
-    Width = 131
-    Height = 80
-    Brush.Color = 255
-    Brush.Style = bsBDiagonal
-    Constraints.MaxHeight = 240
-    Constraints.MaxWidth = 320
-    Constraints.MinHeight = 80
-    Constraints.MinWidth = 131
-    OnMouseDown = zoneMouseDown
-    OnMouseMove = zoneMouseMove
-    OnMouseUp = zoneMouseUp
-  }
-  Panel1: TPanel {
-    Left = 344
-    Top = 24
-    Width = 153
-    Height = 257
-    BevelInner = bvLowered
-    BevelOuter = bvRaised
-    BorderWidth = 2
-    PaintBox1: TPaintBox {
-      Left = 11
-      Top = 97
-      Width = 131
-      Height = 80
-      OnPaint = PaintBox1Paint
-    }
-    Label2: TLabel {
-      Left = 8
-      Top = 184
-      Caption = "Brightness :"
-    }
-    ScrollBar2: TScrollBar {
-      Left = 8
-      Top = 200
-      Width = 121
-      Height = 13
-      Max = 32
-      Position = 16
-      OnChange = ScrollBar1Change
-    }
-    Label3: TLabel {
-      Left = 136
-      Top = 200
-      Caption = "0"
-    }
-    Edit1: TEdit {
-      Left = 8
-      Top = 224
-      Width = 137
-      Height = 21
-      ReadOnly = true
-      Text = "read-only edit"
-    }
-  }
-  ScrollBar1: TScrollBar {
-    Left = 32
-    Top = 296
-    Width = 265
-    Height = 13
-    Max = 100
-    Position = 30
-    OnChange = ScrollBar1Change
-  }
-  Label4: TLabel {
-    Left = 304
-    Top = 296
-    Caption = "30"
-  }
-  SpinEdit1: TSpinEdit {
-    Left = 400
-    Top = 296
-    Width = 57
-    Height = 22
-    MaxLength = 3
-    MaxValue = 999
-    MinValue = 1
-    Value = 3
-    OnChange = SpinEdit1Change
-  }
-  CheckBox1: TCheckBox {
-    Left = 32
-    Top = 360
-    Width = 65
-    Height = 17
-    Caption = "Multi-file"
-    OnClick = CheckBox1Click
-  }
-  SpinEdit2: TSpinEdit {
-    Left = 96
-    Top = 360
-    Width = 41
-    Height = 22
-    MaxLength = 3
-    MaxValue = 256
-    MinValue = 2
-    Value = 2
-    Enabled = false
-  }
-  OpenDialog1: TOpenDialog {
-    Filter = "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*"
-  }
-}
-)";
-
-} // namespace
+QUELLON_LAYOUT_RESOURCE(DemoForm);
 
 const TClass& TDemoForm::StaticClass()
 {
@@ -171,16 +17,16 @@ const TClass& TDemoForm::StaticClass()
         .Handler("SpinEdit1Change", &TDemoForm::SpinEdit1Change)
         .Handler("CheckBox1Click", &TDemoForm::CheckBox1Click)
         .Handler("PaintBox1Paint", &TDemoForm::PaintBox1Paint)
-        .Handler("zoneMouseDown", &TDemoForm::zoneMouseDown)
-        .Handler("zoneMouseMove", &TDemoForm::zoneMouseMove)
-        .Handler("zoneMouseUp", &TDemoForm::zoneMouseUp)
+        .Handler("MarkerMouseDown", &TDemoForm::MarkerMouseDown)
+        .Handler("MarkerMouseMove", &TDemoForm::MarkerMouseMove)
+        .Handler("MarkerMouseUp", &TDemoForm::MarkerMouseUp)
         .Field("Button1", &TDemoForm::Button1)
         .Field("Button2", &TDemoForm::Button2)
         .Field("Panel1", &TDemoForm::Panel1)
         .Field("Image1", &TDemoForm::Image1)
         .Field("PaintBox1", &TDemoForm::PaintBox1)
         .Field("Shape1", &TDemoForm::Shape1)
-        .Field("zone", &TDemoForm::zone)
+        .Field("Marker", &TDemoForm::Marker)
         .Field("ScrollBar1", &TDemoForm::ScrollBar1)
         .Field("ScrollBar2", &TDemoForm::ScrollBar2)
         .Field("SpinEdit1", &TDemoForm::SpinEdit1)
@@ -198,7 +44,7 @@ const TClass& TDemoForm::StaticClass()
 
 TDemoForm::TDemoForm(TComponent* owner) : TForm(owner)
 {
-    InitializeLayout(DemoLayout, "fwdemo.layout");
+    InitializeLayout(LayoutResource_DemoForm(), "DemoForm.layout");
     DrawPicture();
 }
 
@@ -247,7 +93,7 @@ void TDemoForm::CheckBox1Click(TObject*) { SpinEdit2->SetEnabled(CheckBox1->Chec
 
 void TDemoForm::PaintBox1Paint(TObject*)
 {
-    // Sixteen grey levels from black to the grey of channel 240, shifted by the brightness.
+    // Sixteen grey levels from black to the grey of channel 240, shifted by the bar.
     TCanvas* canvas = PaintBox1->Canvas();
     const int offset = ScrollBar2->Position() - 16;
     const int width = PaintBox1->Width();
@@ -258,21 +104,24 @@ void TDemoForm::PaintBox1Paint(TObject*)
     }
 }
 
-void TDemoForm::zoneMouseDown(TObject*, TMouseButton, TShiftState, int X, int Y)
+void TDemoForm::MarkerMouseDown(TObject*, TMouseButton, TShiftState, int X, int Y)
 {
     moving_ = true;
     anchorX_ = X;
     anchorY_ = Y;
 }
 
-void TDemoForm::zoneMouseMove(TObject*, TShiftState, int X, int Y)
+void TDemoForm::MarkerMouseMove(TObject*, TShiftState, int X, int Y)
 {
-    zone->SetCursor(X > zone->Width() - 10 && Y > zone->Height() - 10 ? crSizeNWSE : crDefault);
+    // The marker stays over the picture; its bottom right corner shows the sizing cursor.
+    Marker->SetCursor(X > Marker->Width() - 10 && Y > Marker->Height() - 10 ? crSizeNWSE : crDefault);
     if (!moving_)
         return;
-    int left = std::clamp(zone->Left() + X - anchorX_, 8, 328 - zone->Width());
-    int top = std::clamp(zone->Top() + Y - anchorY_, 42, 282 - zone->Height());
-    zone->SetBounds(left, top, zone->Width(), zone->Height());
+    const int right = Image1->Left() + Image1->Width() - Marker->Width();
+    const int bottom = Image1->Top() + Image1->Height() - Marker->Height();
+    const int left = std::clamp(Marker->Left() + X - anchorX_, Image1->Left(), right);
+    const int top = std::clamp(Marker->Top() + Y - anchorY_, Image1->Top(), bottom);
+    Marker->SetBounds(left, top, Marker->Width(), Marker->Height());
 }
 
-void TDemoForm::zoneMouseUp(TObject*, TMouseButton, TShiftState, int, int) { moving_ = false; }
+void TDemoForm::MarkerMouseUp(TObject*, TMouseButton, TShiftState, int, int) { moving_ = false; }

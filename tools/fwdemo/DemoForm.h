@@ -1,4 +1,5 @@
-// The demonstration window: one of each of the framework's controls, laid out by a layout.
+// The demonstration window: one of each of the framework's controls, laid out by its own
+// layout, DemoForm.layout, beside this file.
 #pragma once
 
 #include "framework/Dialogs.h"
@@ -19,7 +20,7 @@ public:
     TImage* Image1 = nullptr;
     TPaintBox* PaintBox1 = nullptr;
     TShape* Shape1 = nullptr;
-    TShape* zone = nullptr;
+    TShape* Marker = nullptr;
     TScrollBar* ScrollBar1 = nullptr;
     TScrollBar* ScrollBar2 = nullptr;
     TSpinEdit* SpinEdit1 = nullptr;
@@ -39,9 +40,9 @@ public:
     void SpinEdit1Change(TObject* Sender);
     void CheckBox1Click(TObject* Sender);
     void PaintBox1Paint(TObject* Sender);
-    void zoneMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-    void zoneMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void zoneMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void MarkerMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void MarkerMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void MarkerMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
 private:
     void DrawPicture();

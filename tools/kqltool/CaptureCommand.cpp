@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -32,12 +33,19 @@ const char* const CaptureUsage =
     "the crop zone in main-window pixels (default 96,120,131,80), brightness 0..32 (16) and\n"
     "contrast 0..16 (8), F frames per file (1..40, default 8), and with --files N (2..256)\n"
     "numbered files OUT1.kql .. OUTN.kql. --relay-ms (1..50, default 50) shortens the video\n"
-    "source's relay period so that the run goes as fast as decoding allows. A progress line is\n"
-    "shown on a terminal.\n";
+    "source's relay period so that the run goes as fast as decoding allows; below 10, the\n"
+    "shortest period of a timer, the relay runs as soon as each frame is shown. A progress line\n"
+    "is shown on a terminal.\n";
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The shortest period of a window timer.
+constexpr int kTimerFloorMs = 10;
+// A relay run by the tool that found no new position is tried again this often, this long apart.
+constexpr int kRelayRetries = 10;
+constexpr auto kRelayRetryPause = std::chrono::microseconds(100);
 
 crop::ZoneRect ParseCaptureZone(const std::string& text)
 {
@@ -149,7 +157,9 @@ int CaptureCommand(const std::vector<std::string>& args)
     auto failed = [&] { return !dialogs.MessageBoxes().empty(); };
     auto lastMessage = [&] { return dialogs.MessageBoxes().back().text; };
 
-    // Open, and the first picture.
+    // Open, and the first picture. The first report follows the handling of the open, which
+    // tells the length: the report comes from the relay's timer, and a tick waits for the
+    // player's posted open event.
     dialogs.QueueFileName(fs::absolute(video).string());
     Click(form->Button1);
     if (!WaitUntil([&] { return counter.reports > 0 || failed(); }, 60000))
@@ -195,8 +205,23 @@ int CaptureCommand(const std::vector<std::string>& args)
     int lastPosition = form->ScrollBar1->Position();
     auto lastMove = Clock::now();
     auto lastLine = Clock::now();
+    // The relay timer cannot fire more often than every 10 ms. Asked for a shorter relay, the
+    // tool runs the relay itself after every message (the renderer's note that it holds a new
+    // frame among them), so that each frame is reported as soon as it is shown. The player
+    // takes its new position a moment after that note: a relay that found nothing new is tried
+    // again a few times, shortly after.
+    TActiveMovie* relayed = relayMs < kTimerFloorMs ? dynamic_cast<TActiveMovie*>(form->ActiveMovie1) : nullptr;
+    auto relayNow = [&] {
+        const int before = counter.reports;
+        relayed->RelayTick(relayed->RelayTimer());
+        return counter.reports != before;
+    };
     while (form->Conversion().FramesLeft() >= 0) {
         Application->HandleMessage();
+        if (relayed != nullptr) {
+            for (int i = 0; i < kRelayRetries && form->Conversion().FramesLeft() >= 0 && !relayNow(); ++i)
+                std::this_thread::sleep_for(kRelayRetryPause);
+        }
         if (failed()) {
             Click(form->Button2); // cancel: close what was written
             throw InputError("capture stopped: " + lastMessage());

@@ -3,6 +3,8 @@
 #include "convert/CropGeometry.h"
 #include "convert/FrameConversion.h"
 #include "convert/MovieWriter.h"
+#include "convert/ViewConversion.h"
+#include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
 #include "tools/kqltool/MovieFile.h"
 #include "tools/kqltool/Options.h"
@@ -13,29 +15,34 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
 const char* const ConvertImageUsage =
     "usage: kqltool convert-image IMAGE OUT.kql [--zone L,T,W,H] [--brightness 0..32] [--contrast 0..16]\n"
     "\n"
-    "Converts a still picture (BMP or PNG) into a one-frame movie, as a capture of that picture\n"
-    "as the video frame would: the crop zone (in main-window pixels over the 320 x 240 preview\n"
-    "at 8,42; default 96,120,131,80) picks the part of the picture, which is then turned into\n"
-    "131 x 80 pixels of 16 greys. Brightness defaults to 16 and contrast to 8 (neutral).\n";
+    "Converts a still picture (BMP, PNG or JPEG, told by its content; other formats are\n"
+    "refused) into a one-frame movie, as a capture of that picture as the video frame would:\n"
+    "the crop zone (in main-window pixels over the 320 x 240 preview at 8,42; default\n"
+    "96,120,131,80) picks the part of the picture, which is then turned into 131 x 80 pixels\n"
+    "of 16 greys. Brightness defaults to 16 and contrast to 8 (neutral). JPEG snapshots saved\n"
+    "by the program's video source are taken as they are.\n";
 
 const char* const RenderUsage =
     "usage: kqltool render MOVIE.kql OUT.png [--frame N | --sheet] [--scale S]\n"
     "\n"
     "Draws frame N (from 0; default 0), or with --sheet every frame as a contact sheet, in the\n"
-    "greys of the program's preview. --scale S (1..16, default 1) enlarges each pixel to an\n"
-    "S x S square without smoothing.\n";
+    "greys of the program's preview, into a PNG picture: PNG is the only format written, so\n"
+    "OUT must end in .png. --scale S (1..16, default 1) enlarges each pixel to an S x S\n"
+    "square without smoothing.\n";
 
 const char* const InfoUsage =
     "usage: kqltool info MOVIE.kql\n"
     "\n"
-    "Prints the number of frames of a movie and whether its size is a whole number of\n"
-    "5240-byte frames (exit code 1 when it is not).\n";
+    "Reads the movie to its last byte and prints its number of frames and whether it is a\n"
+    "whole number of 5240-byte frames (exit code 1 when it is not, or when it cannot be read).\n"
+    "A frame's content cannot be wrong: every byte is two of the 16 greys.\n";
 
 namespace {
 
@@ -53,22 +60,32 @@ crop::ZoneRect ParseZone(const std::string& text)
     return zone;
 }
 
+// The picture formats taken, by their content: BMP and PNG, and JPEG, which is what the
+// program's own snapshot files are. Any other format Qt could read is refused, not guessed at.
 QImage LoadPicture(const std::string& path)
 {
     QImageReader reader(QString::fromStdString(path));
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    if (!format.isEmpty() && format != "bmp" && format != "png" && format != "jpeg")
+        throw InputError("cannot read picture " + path + ": it is a " + format.toUpper().toStdString() +
+                         " picture; BMP, PNG and JPEG pictures are taken");
     QImage image = reader.read();
     if (image.isNull())
-        throw InputError("cannot read picture " + path + ": " + reader.errorString().toStdString());
+        throw InputError("cannot read picture " + path + ": " + reader.errorString().toStdString() +
+                         " (BMP, PNG and JPEG pictures are taken)");
     // The video frame has no transparency: take the colour channels as they are.
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-COLORREF ColourAt(const QImage& image, int x, int y)
+// The picture as the video frame the preview holds: a 32-bit bitmap of the same pixels.
+void PictureToFrame(const QImage& picture, TBitmap& frame)
 {
-    if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
-        return CLR_INVALID;
-    const QRgb p = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
-    return RGB(static_cast<BYTE>(qRed(p)), static_cast<BYTE>(qGreen(p)), static_cast<BYTE>(qBlue(p)));
+    frame.SetPixelFormat(pf32bit);
+    frame.SetSize(picture.width(), picture.height());
+    for (int y = 0; y < picture.height(); ++y)
+        std::memcpy(frame.ScanLine(y), picture.constScanLine(y), static_cast<std::size_t>(picture.width()) * 4);
+    frame.PixelsChanged();
 }
 
 std::string Frames(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
@@ -108,13 +125,14 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
     const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
 
-    const QImage picture = LoadPicture(a.positional[0]);
-    const crop::SourceRect source = crop::SourceRectOfZone(zone, picture.width(), picture.height());
-    const QImage view = picture.copy(source.left, source.top, source.Width(), source.Height());
+    // The same crop and sampling as the main window's, through the same bitmaps and canvas,
+    // so that the frame is the capture's also where the view holds no pixels.
+    TBitmap source;
+    PictureToFrame(LoadPicture(a.positional[0]), source);
+    TBitmap view;
+    CopyZoneToView(source, zone, view);
     TFrameBuffer frame{};
-    ConvertPicture(
-        view.width(), view.height(), [&](int x, int y) { return ColourAt(view, x, y); }, brightness, contrast, frame,
-        {});
+    ConvertView(view, brightness, contrast, frame, {});
     bool created = false;
     try {
         TMovieWriter writer;
@@ -195,7 +213,7 @@ int InfoCommand(const std::vector<std::string>& args)
     }
     if (a.positional.size() != 1)
         throw UsageError("info takes one movie");
-    const MovieFileInfo info = InspectMovieFile(a.positional[0]);
+    const MovieFileInfo info = ScanMovieFile(a.positional[0], {});
     std::cout << a.positional[0] << ": " << Frames(info.wholeFrames) << ", " << info.sizeBytes << " bytes\n";
     if (info.IsWhole()) {
         std::cout << "whole: the size is a whole number of " << KqFrameBytes << "-byte frames\n";

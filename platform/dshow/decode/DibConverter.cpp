@@ -66,10 +66,25 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
         settings_ = wanted;
     }
 
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * (format == PixelFormat::Rgb32 ? 4 : 3);
+    const std::size_t stride = DibStrideBytes(width, format);
+    if (source == AV_PIX_FMT_YUV420P && target == AV_PIX_FMT_BGR0 && frame->width == width &&
+        frame->height == height && width % 8 == 0 && height % 2 == 0) {
+        // The common case: an unscaled 4:2:0 picture whose rows are whole blocks of 8 pixels.
+        // libswscale converts it a block at a time, rows of the DIB are exactly those blocks,
+        // so it writes into the DIB itself, bottom row first, with nothing to spill over.
+        dib.resize(stride * static_cast<std::size_t>(height));
+        std::uint8_t* planes[4] = {dib.data() + (static_cast<std::size_t>(height) - 1) * stride, nullptr, nullptr, nullptr};
+        int strides[4] = {-static_cast<int>(stride), 0, 0, 0};
+        if (sws_scale(sws_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides) > 0)
+            return true;
+        dib.clear();
+        return false;
+    }
+
     // libswscale's vector code writes whole blocks of pixels past the end of a row, so it
     // converts into a scratch picture with roomy rows; the rows are then copied into the
     // DIB bottom row first, with zero padding.
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * (format == PixelFormat::Rgb32 ? 4 : 3);
     const std::size_t scratchStride = (rowBytes + 64 + 63) & ~std::size_t{63};
     scratch_.resize(scratchStride * static_cast<std::size_t>(height) + 64);
     std::uint8_t* planes[4] = {scratch_.data(), nullptr, nullptr, nullptr};
@@ -77,10 +92,13 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
     const int rows = sws_scale(sws_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
     if (rows <= 0)
         return false;
-    const std::size_t stride = DibStrideBytes(width, format);
-    dib.assign(stride * static_cast<std::size_t>(height), 0);
-    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
-        std::memcpy(dib.data() + (static_cast<std::size_t>(height) - 1 - y) * stride, scratch_.data() + y * scratchStride, rowBytes);
+    // Appended bottom row first, each row once: no pass to clear the DIB beforehand.
+    dib.reserve(stride * static_cast<std::size_t>(height));
+    for (std::size_t y = static_cast<std::size_t>(height); y-- > 0;) {
+        const std::uint8_t* row = scratch_.data() + y * scratchStride;
+        dib.insert(dib.end(), row, row + rowBytes);
+        dib.insert(dib.end(), stride - rowBytes, 0);
+    }
     return true;
 }
 

@@ -19,76 +19,78 @@
 
 namespace {
 
+// A small form of its own: nested panels, a label in the inner one, value controls sharing a
+// handler, a shape with a brush and constraints, and a dialog.
 constexpr const char* TestLayout = R"(
 LayoutForm: TLayoutTestForm {
-  Caption = "Quellon v0.3 by Dresko"
-  Left = 143
-  Top = 98
-  ClientWidth = 514
-  ClientHeight = 390
+  Caption = "Layout test"
+  Left = 60
+  Top = 50
+  ClientWidth = 300
+  ClientHeight = 200
   BorderStyle = bsSingle
   BorderIcons = [biSystemMenu, biMinimize]
   OnShow = FormShow
   Button1: TButton {
-    Left = 80
-    Top = 8
-    Width = 75
+    Left = 10
+    Top = 10
+    Width = 90
     Height = 25
-    Caption = "Open"
+    Caption = "Choose"
     OnClick = Button1Click
   }
   Panel1: TPanel {
-    Left = 344
-    Top = 24
-    Width = 153
-    Height = 257
+    Left = 120
+    Top = 10
+    Width = 170
+    Height = 120
     Panel2: TPanel {
-      Left = 6
-      Top = 9
-      Width = 131
-      Height = 80
+      Left = 5
+      Top = 7
+      Width = 100
+      Height = 50
       BevelOuter = bvLowered
       Label1: TLabel {
-        Left = 8
-        Top = 4
-        Caption = "KQView :"
+        Left = 6
+        Top = 3
+        Caption = "Inner :"
       }
     }
-    ScrollBar2: TScrollBar {
-      Left = 8
-      Top = 200
-      Width = 121
+    ScrollBar1: TScrollBar {
+      Left = 5
+      Top = 90
+      Width = 150
       Height = 13
-      Max = 32
-      Position = 16
-      OnChange = ScrollBar2Change
+      Max = 20
+      Position = 5
+      OnChange = ValueChange
     }
   }
-  SpinEdit3: TSpinEdit {
-    Left = 400
-    Top = 296
-    Width = 57
+  SpinEdit1: TSpinEdit {
+    Left = 10
+    Top = 150
+    Width = 60
     Height = 22
-    MaxLength = 3
-    MaxValue = 999
+    MaxLength = 2
+    MaxValue = 50
     MinValue = 1
-    Value = 3
-    OnChange = ScrollBar2Change
+    Value = 7
+    OnChange = ValueChange
   }
-  zone: TShape {
-    Left = 96
-    Top = 120
-    Width = 131
-    Height = 80
-    Brush.Color = 255
-    Brush.Style = bsBDiagonal
-    Constraints.MaxHeight = 240
-    Constraints.MaxWidth = 320
-    Constraints.MinHeight = 80
-    Constraints.MinWidth = 131
+  Shape1: TShape {
+    Left = 10
+    Top = 50
+    Width = 60
+    Height = 40
+    Brush.Color = 65280
+    Brush.Style = bsCross
+    Constraints.MaxHeight = 150
+    Constraints.MaxWidth = 200
+    Constraints.MinHeight = 30
+    Constraints.MinWidth = 40
   }
   OpenDialog1: TOpenDialog {
-    Filter = "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*"
+    Filter = "*.txt|*.txt|*.*|*.*"
   }
 }
 )";
@@ -107,9 +109,9 @@ public:
     TPanel* Panel1 = nullptr;
     TPanel* Panel2 = nullptr;
     TLabel* Label1 = nullptr;
-    TScrollBar* ScrollBar2 = nullptr;
-    TSpinEdit* SpinEdit3 = nullptr;
-    TShape* zone = nullptr;
+    TScrollBar* ScrollBar1 = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    TShape* Shape1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
 
     int Shows = 0;
@@ -117,7 +119,7 @@ public:
     std::string Chosen;
 
     void FormShow(TObject*) { ++Shows; }
-    void ScrollBar2Change(TObject*) { ++Changes; }
+    void ValueChange(TObject*) { ++Changes; }
     void Button1Click(TObject*)
     {
         if (OpenDialog1->Execute())
@@ -129,15 +131,15 @@ const TClass& TLayoutTestForm::StaticClass()
 {
     static const TClass cls = TClassBuilder<TLayoutTestForm>("TLayoutTestForm", &TForm::StaticClass())
         .Handler("FormShow", &TLayoutTestForm::FormShow)
-        .Handler("ScrollBar2Change", &TLayoutTestForm::ScrollBar2Change)
+        .Handler("ValueChange", &TLayoutTestForm::ValueChange)
         .Handler("Button1Click", &TLayoutTestForm::Button1Click)
         .Field("Button1", &TLayoutTestForm::Button1)
         .Field("Panel1", &TLayoutTestForm::Panel1)
         .Field("Panel2", &TLayoutTestForm::Panel2)
         .Field("Label1", &TLayoutTestForm::Label1)
-        .Field("ScrollBar2", &TLayoutTestForm::ScrollBar2)
-        .Field("SpinEdit3", &TLayoutTestForm::SpinEdit3)
-        .Field("zone", &TLayoutTestForm::zone)
+        .Field("ScrollBar1", &TLayoutTestForm::ScrollBar1)
+        .Field("SpinEdit1", &TLayoutTestForm::SpinEdit1)
+        .Field("Shape1", &TLayoutTestForm::Shape1)
         .Field("OpenDialog1", &TLayoutTestForm::OpenDialog1)
         .Build();
     return cls;
@@ -157,12 +159,13 @@ TEST(FormLayout, NestedControlsWindowsAndHandlers)
     ASSERT_NE(nullptr, form->Label1);
     EXPECT_EQ(form->Panel2, form->Label1->Parent());
     EXPECT_EQ(form->Panel1, form->Panel2->Parent());
-    EXPECT_EQ(form->Panel1, form->ScrollBar2->Parent());
-    EXPECT_EQ(16, form->ScrollBar2->Position());
+    EXPECT_EQ(form->Panel1, form->ScrollBar1->Parent());
+    EXPECT_EQ(5, form->ScrollBar1->Position());
     EXPECT_EQ(0, form->Changes) << "no handler runs while the layout is read";
-    EXPECT_EQ(3, form->SpinEdit3->Value());
-    EXPECT_EQ(bsBDiagonal, form->zone->Brush()->Style());
-    EXPECT_EQ(131, form->zone->Constraints()->MinWidth());
+    EXPECT_EQ(7, form->SpinEdit1->Value());
+    EXPECT_EQ(bsCross, form->Shape1->Brush()->Style());
+    EXPECT_EQ(clLime, form->Shape1->Brush()->Color());
+    EXPECT_EQ(40, form->Shape1->Constraints()->MinWidth());
     EXPECT_EQ(clBtnFace, form->Label1->Color());
     EXPECT_GT(form->Label1->Width(), 20) << "AutoSize fits the caption";
 
@@ -170,27 +173,27 @@ TEST(FormLayout, NestedControlsWindowsAndHandlers)
     EXPECT_EQ(1, form->Shows);
     ASSERT_TRUE(WaitFor([&] { return form->Widget()->isVisible(); }));
     QWidget* window = form->Widget();
-    EXPECT_EQ("Quellon v0.3 by Dresko", window->windowTitle().toStdString());
-    EXPECT_EQ(514, window->width());
-    EXPECT_EQ(390, window->height());
+    EXPECT_EQ("Layout test", window->windowTitle().toStdString());
+    EXPECT_EQ(300, window->width());
+    EXPECT_EQ(200, window->height());
     EXPECT_EQ(GetParent(form->Panel2->Handle()), form->Panel1->Handle());
-    EXPECT_EQ(QRect(8, 200, 121, 13), form->ScrollBar2->Widget()->geometry());
-    EXPECT_EQ(QRect(6, 9, 131, 80), form->Panel2->Widget()->geometry());
+    EXPECT_EQ(QRect(5, 90, 150, 13), form->ScrollBar1->Widget()->geometry());
+    EXPECT_EQ(QRect(5, 7, 100, 50), form->Panel2->Widget()->geometry());
     EXPECT_EQ("TPanel", [&] {
         char name[32] = {};
         GetClassNameA(form->Panel1->Handle(), name, sizeof name);
         return std::string(name);
     }());
 
-    dialogs.QueueFileName("/videos/clip.avi");
+    dialogs.QueueFileName("/notes/list.txt");
     static_cast<QAbstractButton*>(form->Button1->Widget())->click();
-    EXPECT_EQ("/videos/clip.avi", form->Chosen);
+    EXPECT_EQ("/notes/list.txt", form->Chosen);
     ASSERT_EQ(1u, dialogs.FileDialogs().size());
-    EXPECT_EQ("*.mpg|*.mpg|*.avi|*.avi|*.*|*.*", dialogs.FileDialogs()[0].options.filter);
+    EXPECT_EQ("*.txt|*.txt|*.*|*.*", dialogs.FileDialogs()[0].options.filter);
     EXPECT_EQ(form->HandleOrNull(), dialogs.FileDialogs()[0].options.owner);
 
-    form->ScrollBar2->SetPosition(3);
-    form->SpinEdit3->SetValue(4);
+    form->ScrollBar1->SetPosition(3);
+    form->SpinEdit1->SetValue(4);
     EXPECT_EQ(2, form->Changes);
 
     // Closing the window hides the form; the main form's close ends the event loop.
@@ -316,27 +319,27 @@ TEST(FormLayout, ClosingAModalFormAsksOnceAndEscapePressesTheCancelButton)
 TEST(FormLayout, WrittenLayoutReadsBackTheSameControls)
 {
     auto* source = new TLayoutTestForm(nullptr);
-    source->ScrollBar2->SetParams(7, 0, 20);
-    source->zone->SetBounds(100, 130, 200, 100);
-    source->Label1->SetCaption("Contrast :");
+    source->ScrollBar1->SetParams(7, 0, 30);
+    source->Shape1->SetBounds(20, 60, 150, 100);
+    source->Label1->SetCaption("Outer :");
     source->Panel2->SetBevelOuter(bvRaised);
-    source->SpinEdit3->SetValue(12);
+    source->SpinEdit1->SetValue(12);
     source->Button1->SetEnabled(false);
     const std::string text = WriteLayout(*source);
 
     auto* copy = new TLayoutTestForm(nullptr, false);
     ReadLayout(*copy, text, "written.layout");
     ASSERT_NE(nullptr, copy->Panel2);
-    EXPECT_EQ(7, copy->ScrollBar2->Position());
-    EXPECT_EQ(20, copy->ScrollBar2->Max());
-    EXPECT_EQ(Bounds(100, 130, 200, 100), copy->zone->BoundsRect());
-    EXPECT_EQ("Contrast :", copy->Label1->Caption());
+    EXPECT_EQ(7, copy->ScrollBar1->Position());
+    EXPECT_EQ(30, copy->ScrollBar1->Max());
+    EXPECT_EQ(Bounds(20, 60, 150, 100), copy->Shape1->BoundsRect());
+    EXPECT_EQ("Outer :", copy->Label1->Caption());
     EXPECT_EQ(copy->Panel2, copy->Label1->Parent());
     EXPECT_TRUE(copy->Label1->ParentColor());
     EXPECT_EQ(bvRaised, copy->Panel2->BevelOuter());
-    EXPECT_EQ(12, copy->SpinEdit3->Value());
+    EXPECT_EQ(12, copy->SpinEdit1->Value());
     EXPECT_FALSE(copy->Button1->Enabled());
-    EXPECT_EQ(514, copy->ClientWidth());
+    EXPECT_EQ(300, copy->ClientWidth());
     EXPECT_EQ(text, WriteLayout(*copy));
     source->Free();
     copy->Free();

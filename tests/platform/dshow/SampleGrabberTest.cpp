@@ -22,25 +22,7 @@ protected:
     {
         GraphTest::SetUp();
         Build(NumberedVideo("grabber.avi", 25));
-        ComPtr<IBaseFilter> renderer = FindFilter(graph_.Get(), 1, 0);
-        ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
-        ComPtr<IPin> upstream;
-        ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
-        ASSERT_EQ(S_OK, graph_->Disconnect(upstream.Get()));
-        ASSERT_EQ(S_OK, graph_->Disconnect(rendererIn.Get()));
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                                         reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
-        AM_MEDIA_TYPE wanted;
-        std::memset(&wanted, 0, sizeof wanted);
-        wanted.majortype = MEDIATYPE_Video;
-        wanted.subtype = MEDIASUBTYPE_RGB24;
-        wanted.formattype = FORMAT_VideoInfo;
-        ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
-        ComPtr<IBaseFilter> filter;
-        ASSERT_EQ(S_OK, grabber_.As(filter));
-        ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
-        ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
-        ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
+        ASSERT_EQ("", InsertGrabber(graph_.Get(), grabber_));
         ASSERT_EQ(S_OK, graph_.As(events_));
     }
     void TearDown() override

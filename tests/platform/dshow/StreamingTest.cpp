@@ -1,6 +1,6 @@
-// Frames through the graph: exact frames for seeks while paused, every frame while running,
-// the end of the stream, seeking while running, stopping while a receiver is held up, and a
-// stream that fails half way.
+// Frames through the graph: exact frames for seeks while paused (also when stepping with
+// frames decoded ahead), every frame while running, the end of the stream, seeking while
+// running, stopping while a receiver is held up, and a stream that fails half way.
 #include "tests/platform/dshow/GraphTestSupport.h"
 
 #include "platform/com/Bstr.h"
@@ -8,6 +8,7 @@
 #include "platform/dshow/MediaTypes.h"
 #include "platform/user/WinUser.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -60,43 +61,15 @@ protected:
     void BuildWithGrabber(const std::string& path)
     {
         Build(path);
-        ComPtr<IBaseFilter> renderer = FindFilter(graph_.Get(), 1, 0);
-        ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
-        ComPtr<IPin> upstream;
-        ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
-        ASSERT_EQ(S_OK, upstream->Disconnect());
-        ASSERT_EQ(S_OK, rendererIn->Disconnect());
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                                         reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
-        AM_MEDIA_TYPE wanted;
-        std::memset(&wanted, 0, sizeof wanted);
-        wanted.majortype = MEDIATYPE_Video;
-        wanted.subtype = MEDIASUBTYPE_RGB24;
-        ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
+        ASSERT_EQ("", InsertGrabber(graph_.Get(), grabber_));
         ASSERT_EQ(S_OK, grabber_->SetCallback(callback_.Get(), 1));
-        ComPtr<IBaseFilter> filter;
-        ASSERT_EQ(S_OK, grabber_.As(filter));
-        ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
-        ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
-        ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
         ComPtr<IMediaEventEx> events;
         ASSERT_EQ(S_OK, graph_.As(events));
         ASSERT_EQ(S_OK, events->SetNotifyWindow(reinterpret_cast<OAHWND>(owner_), kGraphMessage, 77));
     }
 
     // The number in the picture the renderer holds now, -1 when it holds none.
-    int ShownFrame()
-    {
-        LONG size = 0;
-        if (video_->GetCurrentImage(&size, nullptr) != S_OK)
-            return -1;
-        std::vector<LONG> buffer(static_cast<std::size_t>(size + 3) / 4);
-        if (video_->GetCurrentImage(&size, buffer.data()) != S_OK)
-            return -1;
-        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
-        return ReadFrameNumber(reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize,
-                               header->biBitCount);
-    }
+    int ShownFrame() { return testgraph::ShownFrameNumber(video_.Get()); }
 
     HRESULT SeekFrame(LONGLONG frame)
     {
@@ -169,6 +142,46 @@ TEST_F(Streaming, SeeksWhilePausedDeliverExactlyTheFrameBeforeReturning)
     EXPECT_EQ(E_POINTER, seeking_->SetPositions(nullptr, AM_SEEKING_AbsolutePositioning, nullptr,
                                                 AM_SEEKING_NoPositioning));
     EXPECT_EQ(25, ShownFrame());
+}
+
+TEST_F(Streaming, PausedStepsWithFramesDecodedAheadDeliverExactlyEachFrame)
+{
+    // Steps forward of a few frames have the next step's frame decoded ahead. Whatever comes
+    // next (the same step, another step, a jump back, a step at the end, a run), exactly the
+    // frame asked for is delivered, once, and nothing else. B-frames make the order of
+    // decoding differ from the order shown.
+    BuildWithGrabber(NumberedVideo("ahead.mpg", 90, "-c:v mpeg2video -q:v 3 -bf 2 -g 12"));
+    ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
+    ASSERT_EQ(S_OK, control_->Pause());
+    std::vector<int> expected{0};
+    std::vector<LONGLONG> targets;
+    for (LONGLONG n = 3; n <= 30; n += 3)
+        targets.push_back(n);
+    for (LONGLONG n = 35; n <= 60; n += 5)
+        targets.push_back(n);
+    for (LONGLONG n : {10, 7, 4, 1, 2, 3, 80, 83, 86, 89, 88})
+        targets.push_back(n);
+    for (LONGLONG target : targets) {
+        SCOPED_TRACE(target);
+        ASSERT_EQ(S_OK, SeekFrame(target));
+        expected.push_back(static_cast<int>(target));
+        EXPECT_EQ(expected, callback_->Frames());
+        EXPECT_EQ(target, ShownFrame());
+    }
+
+    // A run after steps of 1 goes on from the frame shown, through the one decoded ahead.
+    for (LONGLONG n : {70, 71}) {
+        ASSERT_EQ(S_OK, SeekFrame(n));
+        expected.push_back(static_cast<int>(n));
+    }
+    ASSERT_EQ(S_OK, control_->Run());
+    ASSERT_TRUE(WaitUntil([&] { return callback_->Frames().size() >= expected.size() + 5; }, 10000));
+    ASSERT_EQ(S_OK, control_->Stop());
+    const std::vector<int> frames = callback_->Frames();
+    ASSERT_GE(frames.size(), expected.size() + 5);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), frames.begin()));
+    for (std::size_t i = expected.size(); i < frames.size(); ++i)
+        EXPECT_EQ(frames[i], 71 + static_cast<int>(i - expected.size()) + 1) << "delivery " << i;
 }
 
 TEST_F(Streaming, PositionsDurationAndFormats)

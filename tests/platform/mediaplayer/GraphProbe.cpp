@@ -5,47 +5,19 @@
 #include "platform/dshow/DShowInterfaces.h"
 #include "platform/dshow/MediaTypes.h"
 
+#include "tests/support/EventWait.h"
+#include "tests/support/GraphPins.h"
 #include "tests/support/NumberedVideos.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace playertest {
-namespace {
 
-class CountingCallback final : public ComObject<ISampleGrabberCB> {
-public:
-    HRESULT SampleCB(double, IMediaSample*) override { return S_OK; }
-    HRESULT BufferCB(double, BYTE*, LONG) override
-    {
-        ++samples;
-        return S_OK;
-    }
-    std::atomic<int> samples{0};
-};
-
-ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION wanted)
-{
-    ComPtr<IEnumPins> pins;
-    if (filter->EnumPins(pins.ReleaseAndGetAddressOf()) != S_OK)
-        return nullptr;
-    IPin* pin = nullptr;
-    while (pins->Next(1, &pin, nullptr) == S_OK) {
-        ComPtr<IPin> held = ComPtr<IPin>::TakeOver(pin);
-        PIN_DIRECTION direction;
-        if (held->QueryDirection(&direction) == S_OK && direction == wanted)
-            return held;
-    }
-    return nullptr;
-}
-
-}  // namespace
+using testgraph::FindPin;
+using testgraph::FindRenderer;
+using testgraph::RecordingCallback;
 
 std::string TestFolder()
 {
@@ -64,21 +36,7 @@ std::string NumberedVideo(const std::string& name, int frames, const std::string
 
 int ShownFrameNumber(IUnknown* graph)
 {
-    ComPtr<IBasicVideo> video;
-    if (graph == nullptr || ComQuery(graph, video) != S_OK)
-        return -1;
-    LONG size = 0;
-    if (video->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
-        return -1;
-    std::vector<LONG> buffer((static_cast<std::size_t>(size) + 3) / 4);
-    if (video->GetCurrentImage(&size, buffer.data()) != S_OK)
-        return -1;
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
-    if (header->biWidth != kVideoWidth || header->biHeight != kVideoHeight)
-        return -1;
-    const auto* pixels = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize +
-                         4 * header->biClrUsed + (header->biCompression == 3 ? 12 : 0);
-    return testvideos::ReadFrameNumber(pixels, kVideoWidth, kVideoHeight, header->biBitCount);
+    return testgraph::ShownFrameNumber(graph);
 }
 
 bool GraphHasVideoInterfaces(IUnknown* graph)
@@ -97,53 +55,17 @@ bool GraphHasVideoInterfaces(IUnknown* graph)
 
 std::string InsertSampleGrabber(IUnknown* graph)
 {
-    ComPtr<IGraphBuilder> builder;
     ComPtr<IMediaControl> control;
-    if (ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK)
+    if (graph == nullptr || ComQuery(graph, control) != S_OK)
         return "graph interfaces";
     control->Stop();
-    // The renderer: one input, no output.
-    ComPtr<IEnumFilters> filters;
-    builder->EnumFilters(filters.ReleaseAndGetAddressOf());
-    ComPtr<IPin> rendererIn;
-    IBaseFilter* filter = nullptr;
-    while (!rendererIn && filters->Next(1, &filter, nullptr) == S_OK) {
-        ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::TakeOver(filter);
-        if (!PinOf(held.Get(), PINDIR_OUTPUT))
-            rendererIn = PinOf(held.Get(), PINDIR_INPUT);
-    }
-    ComPtr<IPin> upstream;
-    if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
-        return "renderer";
-    upstream->Disconnect();
-    rendererIn->Disconnect();
-    ComPtr<ISampleGrabber> grabber;
-    if (CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(grabber.ReleaseAndGetAddressOf())) !=
-        S_OK)
-        return "grabber creation";
-    ComPtr<CountingCallback> callback = MakeComObject<CountingCallback>();
-    grabber->SetCallback(callback.Get(), 1);
-    AM_MEDIA_TYPE type{};
-    type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_RGB24;
-    type.formattype = FORMAT_VideoInfo;
-    grabber->SetMediaType(&type);
-    ComPtr<IBaseFilter> grabberFilter;
-    grabber.As(grabberFilter);
-    builder->AddFilter(grabberFilter.Get(), u"Sample Grabber");
-    if (builder->Connect(upstream.Get(), PinOf(grabberFilter.Get(), PINDIR_INPUT).Get()) != S_OK ||
-        builder->Connect(PinOf(grabberFilter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()) != S_OK)
-        return "connection";
+    FrameRecorder recorder;
+    if (std::string failure = recorder.Insert(graph); !failure.empty())
+        return failure;
     control->Run();
-    QElapsedTimer timer;
-    timer.start();
-    while (callback->samples.load() == 0 && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::yield();
-    }
+    testsupport::WaitUntil([&] { return !recorder.Frames().empty(); }, 10000);
     control->Stop();
-    grabber->SetCallback(nullptr, 1);
-    return callback->samples.load() > 0 ? "" : "no sample reached the grabber";
+    return recorder.Frames().empty() ? "no sample reached the grabber" : "";
 }
 
 }  // namespace playertest
@@ -205,10 +127,7 @@ std::string RewireUnderGraphLock(IUnknown* graph)
             return "stop";
         if (std::string state = CheckAllInState(builder.Get(), control.Get(), State_Stopped); !state.empty())
             return "after stop: " + state;
-        ComPtr<IPin> rendererIn;
-        for (const ComPtr<IBaseFilter>& filter : FiltersOf(builder.Get()))
-            if (!PinOf(filter.Get(), PINDIR_OUTPUT))
-                rendererIn = PinOf(filter.Get(), PINDIR_INPUT);
+        const ComPtr<IPin> rendererIn = FindPin(FindRenderer(builder.Get()).Get(), PINDIR_INPUT);
         ComPtr<IPin> upstream;
         if (!rendererIn || rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
             return "renderer";
@@ -256,6 +175,59 @@ bool GraphStateIsEveryFiltersState(IUnknown* graph)
     if (ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK || control->GetState(0, &state) != S_OK)
         return false;
     return CheckAllInState(builder.Get(), control.Get(), static_cast<FILTER_STATE>(state)).empty();
+}
+
+}  // namespace playertest
+
+namespace playertest {
+
+struct FrameRecorder::State {
+    ComPtr<ISampleGrabber> grabber;
+    ComPtr<RecordingCallback> callback = ComPtr<RecordingCallback>::TakeOver(new RecordingCallback());
+};
+
+FrameRecorder::FrameRecorder() : state_(std::make_unique<State>()) {}
+
+FrameRecorder::~FrameRecorder()
+{
+    if (state_->grabber)
+        state_->grabber->SetCallback(nullptr, 1);
+}
+
+std::string FrameRecorder::Insert(IUnknown* graph)
+{
+    ComPtr<IGraphBuilder> builder;
+    ComPtr<IMediaControl> control;
+    ComPtr<IGraphLock> lock;
+    if (graph == nullptr || ComQuery(graph, builder) != S_OK || ComQuery(graph, control) != S_OK ||
+        ComQuery(graph, lock) != S_OK || lock->Lock() != S_OK)
+        return "graph interfaces";
+    std::string failure = [&]() -> std::string {
+        OAFilterState before = State_Stopped;
+        control->GetState(0, &before);
+        control->Stop();
+        if (std::string why = testgraph::InsertGrabber(builder.Get(), state_->grabber); !why.empty())
+            return why;
+        state_->grabber->SetCallback(state_->callback.Get(), 1);
+        if (before == State_Paused)
+            control->Pause();
+        else if (before == State_Running)
+            control->Run();
+        return "";
+    }();
+    lock->Unlock();
+    state_->callback->Clear();
+    return failure;
+}
+
+std::vector<int> FrameRecorder::Frames() const
+{
+    return state_->callback->Frames();
+}
+
+void FrameRecorder::Clear()
+{
+    state_->callback->Clear();
 }
 
 }  // namespace playertest

@@ -5,7 +5,9 @@
 
 #include "platform/com/Unknown.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace playertest {
 
@@ -45,4 +47,29 @@ std::string RunSeekPause(IUnknown* graph, LONGLONG frame);
 bool GraphStateIsEveryFiltersState(IUnknown* graph);
 // The graph's playback rate (IMediaSeeking::GetRate), 0 when it cannot be read.
 double GraphRate(IUnknown* graph);
+}  // namespace playertest
+
+namespace playertest {
+
+// Records, in order, the number of every frame the graph sends to its renderer, through a
+// Sample Grabber put in front of the renderer. Putting it there (under the graph's lock:
+// stop, rewire, then the graph back in its state) makes a paused source send its frame
+// again; that frame is not recorded.
+class FrameRecorder {
+public:
+    FrameRecorder();
+    ~FrameRecorder();  // the grabber lets go of the recording first
+    FrameRecorder(const FrameRecorder&) = delete;
+    FrameRecorder& operator=(const FrameRecorder&) = delete;
+
+    // "" on success, else what failed.
+    std::string Insert(IUnknown* graph);
+    std::vector<int> Frames() const;
+    void Clear();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 }  // namespace playertest

@@ -12,19 +12,6 @@
 
 namespace playertest {
 
-bool WaitUntil(const std::function<bool()>& done, int boundMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::yield();
-    }
-    return true;
-}
-
 void EventLog::OpenState(TObject*, int oldState, int newState)
 {
     entries.push_back("open " + std::to_string(oldState) + ">" + std::to_string(newState));

@@ -5,6 +5,7 @@
 #include "axhost/DerivedMovie.h"
 #include "framework/Forms.h"
 #include "platform/mediaplayer/MediaPlayerInterfaces.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@
 
 namespace playertest {
 
-// Runs the event loop until done() holds or boundMs pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int boundMs = 15000);
+using testsupport::Pump;
+using testsupport::WaitUntil;
 
 // Records the player's events as short texts: "open 0>5", "play 6>2", "ready 4", "end 0",
 // "error", "mousedown left [shift] 10,20", "click", "keydown 65", "help".

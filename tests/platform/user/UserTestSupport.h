@@ -4,9 +4,9 @@
 
 #include "platform/user/UserQt.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/EventWait.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -66,18 +66,7 @@ inline std::vector<LoggedMessage> Logged(HWND window, UINT message)
     return out;
 }
 
-// Runs the event loop until `done` holds or the bound passes; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int boundMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 inline void FlushDeferredDeletes()
 {

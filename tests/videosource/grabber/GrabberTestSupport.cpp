@@ -7,30 +7,15 @@
 #include "tests/support/NumberedVideos.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <unistd.h>
 
 namespace grabbertest {
-
-bool WaitUntil(const std::function<bool()>& done, int boundMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::yield();
-    }
-    return true;
-}
 
 int SectionFrameNumber(HBITMAP section)
 {
@@ -106,40 +91,6 @@ LRESULT FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // --- GrabberGraphTest ----------------------------------------------------------------------
 
-namespace {
-
-ComPtr<IPin> FindPin(IBaseFilter* filter, PIN_DIRECTION direction)
-{
-    ComPtr<IEnumPins> pins;
-    if (filter->EnumPins(pins.ReleaseAndGetAddressOf()) != S_OK)
-        return nullptr;
-    IPin* pin = nullptr;
-    while (pins->Next(1, &pin, nullptr) == S_OK) {
-        ComPtr<IPin> held = ComPtr<IPin>::TakeOver(pin);
-        PIN_DIRECTION found;
-        if (held->QueryDirection(&found) == S_OK && found == direction)
-            return held;
-    }
-    return nullptr;
-}
-
-// The filter with one input pin and no output pin: the renderer.
-ComPtr<IBaseFilter> FindRenderer(IFilterGraph* graph)
-{
-    ComPtr<IEnumFilters> filters;
-    if (graph->EnumFilters(filters.ReleaseAndGetAddressOf()) != S_OK)
-        return nullptr;
-    IBaseFilter* filter = nullptr;
-    while (filters->Next(1, &filter, nullptr) == S_OK) {
-        ComPtr<IBaseFilter> held = ComPtr<IBaseFilter>::TakeOver(filter);
-        if (FindPin(held.Get(), PINDIR_INPUT) && !FindPin(held.Get(), PINDIR_OUTPUT))
-            return held;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 void GrabberGraphTest::SetUp()
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
@@ -176,31 +127,10 @@ void GrabberGraphTest::Build(int frames)
     ASSERT_EQ(S_OK, graph_.As(seeking_));
     ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
 
-    ComPtr<IBaseFilter> renderer = FindRenderer(graph_.Get());
-    ASSERT_TRUE(renderer);
-    ComPtr<IPin> rendererIn = FindPin(renderer.Get(), PINDIR_INPUT);
-    ComPtr<IPin> upstream;
-    ASSERT_EQ(S_OK, rendererIn->ConnectedTo(upstream.ReleaseAndGetAddressOf()));
-    ASSERT_EQ(S_OK, upstream->Disconnect());
-    ASSERT_EQ(S_OK, rendererIn->Disconnect());
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                                     reinterpret_cast<void**>(grabber_.ReleaseAndGetAddressOf())));
+    ASSERT_EQ("", testgraph::InsertGrabber(graph_.Get(), grabber_));
     ASSERT_EQ(S_OK, grabber_->SetBufferSamples(FALSE));
     ASSERT_EQ(S_OK, grabber_->SetOneShot(FALSE));
     ASSERT_EQ(S_OK, grabber_->SetCallback(&callback, 1));
-    AM_MEDIA_TYPE wanted;
-    std::memset(&wanted, 0, sizeof wanted);
-    wanted.majortype = MEDIATYPE_Video;
-    wanted.subtype = MEDIASUBTYPE_RGB24;
-    wanted.bFixedSizeSamples = TRUE;
-    wanted.lSampleSize = 1;
-    wanted.formattype = FORMAT_VideoInfo;
-    ASSERT_EQ(S_OK, grabber_->SetMediaType(&wanted));
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(S_OK, grabber_.As(filter));
-    ASSERT_EQ(S_OK, graph_->AddFilter(filter.Get(), u"Sample Grabber"));
-    ASSERT_EQ(S_OK, graph_->Connect(upstream.Get(), FindPin(filter.Get(), PINDIR_INPUT).Get()));
-    ASSERT_EQ(S_OK, graph_->Connect(FindPin(filter.Get(), PINDIR_OUTPUT).Get(), rendererIn.Get()));
     AM_MEDIA_TYPE connected;
     ASSERT_EQ(S_OK, grabber_->GetConnectedMediaType(&connected));
     ASSERT_EQ(TSampleGrabberCB::FormatVideoInfo, callback.AdoptConnectedType(connected));

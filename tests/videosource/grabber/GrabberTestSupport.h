@@ -1,10 +1,13 @@
-// Helpers of the grabber and capture tests: a bounded wait on the event loop, a window that
-// receives WM_GRABBERFRAME and plays the part of the frame delivery, a filter graph for a
-// numbered video with a Sample Grabber in front of its renderer, and temporary folders.
+// Helpers of the grabber and capture tests: a window that receives WM_GRABBERFRAME and plays
+// the part of the frame delivery, a filter graph for a numbered video with a Sample Grabber in
+// front of its renderer, and temporary folders. The bounded wait and the pin and filter
+// search are the test support's (tests/support).
 #pragma once
 
 #include "platform/com/ComPtr.h"
 #include "platform/dshow/DShowInterfaces.h"
+#include "tests/support/EventWait.h"
+#include "tests/support/GraphPins.h"
 #include "videosource/SampleGrabberCB.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +19,10 @@
 
 namespace grabbertest {
 
-// Runs the event loop until done() holds or boundMs pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int boundMs = 15000);
+using testgraph::FindPin;
+using testgraph::FindRenderer;
+using testsupport::Pump;
+using testsupport::WaitUntil;
 
 // The number shown by a 24- or 32-bit DIB section of the numbered pattern, -1 when unreadable,
 // -2 when the handle is not a DIB section.

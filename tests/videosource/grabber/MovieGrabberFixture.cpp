@@ -68,6 +68,7 @@ void MovieGrabberTest::SetUp()
     movie_->SetStoragePath(folder_.Path());
     movie_->OnFGrabberCaptureCompleted.Assign(&recorder_, &CaptureRecorder::Completed);
     movie_->OnPositionChange.Assign(&recorder_, &CaptureRecorder::PositionChange);
+    movie_->OnEndOfStream.Assign(&recorder_, &CaptureRecorder::EndOfStream);
     form_->HandleNeeded();
 }
 
@@ -99,43 +100,42 @@ void MovieGrabberTest::SeekPaused(Cardinal frame)
     ASSERT_TRUE(WaitUntil([&] { return movie_->FramePosition() == frame && PlayState() == 1; }, 10000)) << frame;
 }
 
-int MovieGrabberTest::GrabbersInFrontOfRenderer()
+ComPtr<IFilterGraph> MovieGrabberTest::ControlGraph()
 {
     ComPtr<mediaplayer::IActiveMovie> control;
-    if (movie_->Player()->GetPlayerInterface().As(control) != S_OK)
-        return -1;
     ComPtr<IUnknown> unknown;
     ComPtr<IFilterGraph> graph;
-    if (control->get_FilterGraph(unknown.ReleaseAndGetAddressOf()) != S_OK || unknown.As(graph) != S_OK)
+    if (movie_->Player()->GetPlayerInterface().As(control) != S_OK ||
+        control->get_FilterGraph(unknown.ReleaseAndGetAddressOf()) != S_OK || unknown.As(graph) != S_OK)
+        return nullptr;
+    return graph;
+}
+
+int MovieGrabberTest::GrabbersInFrontOfRenderer()
+{
+    const ComPtr<IFilterGraph> graph = ControlGraph();
+    if (!graph)
         return -1;
-    ComPtr<IBaseFilter> renderer;
-    if (graph->FindFilterByName(u"Video Renderer", renderer.ReleaseAndGetAddressOf()) != S_OK)
+    ComPtr<IBaseFilter> filter;
+    if (graph->FindFilterByName(u"Video Renderer", filter.ReleaseAndGetAddressOf()) != S_OK)
         return -2;
-    int count = 0;
-    ComPtr<IBaseFilter> filter = renderer;
-    for (;;) {
-        ComPtr<IEnumPins> pins;
-        filter->EnumPins(pins.ReleaseAndGetAddressOf());
-        IPin* pin = nullptr;
-        ComPtr<IPin> input;
-        while (pins->Next(1, &pin, nullptr) == S_OK) {
-            ComPtr<IPin> held = ComPtr<IPin>::TakeOver(pin);
-            PIN_DIRECTION direction;
-            if (held->QueryDirection(&direction) == S_OK && direction == PINDIR_INPUT)
-                input = held;
-        }
+    for (int count = 0;; ++count) {
+        const ComPtr<IPin> input = FindPin(filter.Get(), PINDIR_INPUT);
         ComPtr<IPin> upstream;
         if (!input || input->ConnectedTo(upstream.ReleaseAndGetAddressOf()) != S_OK)
             return count;
         PIN_INFO info{};
         upstream->QueryPinInfo(&info);
-        ComPtr<IBaseFilter> owner = ComPtr<IBaseFilter>::TakeOver(info.pFilter);
+        filter = ComPtr<IBaseFilter>::TakeOver(info.pFilter);
         ComPtr<ISampleGrabber> grabber;
-        if (owner.As(grabber) != S_OK)
+        if (filter.As(grabber) != S_OK)
             return count;
-        ++count;
-        filter = owner;
     }
+}
+
+int MovieGrabberTest::RendererFrame()
+{
+    return testgraph::ShownFrameNumber(ControlGraph().Get());
 }
 
 } // namespace grabbertest

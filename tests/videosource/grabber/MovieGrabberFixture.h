@@ -37,6 +37,8 @@ public:
     // Position reports are only made with a handler; the tests read FramePosition.
     int positionReports = 0;
     void PositionChange(TObject*, double, double, Cardinal, Cardinal) { ++positionReports; }
+    int endsOfStream = 0;
+    void EndOfStream(TObject*, int) { ++endsOfStream; }
 };
 
 class MovieGrabberTest : public ::testing::Test {
@@ -50,8 +52,12 @@ protected:
     // Seeks while paused and waits until the position reads `frame`.
     void SeekPaused(Cardinal frame);
     int PlayState() const { return movie_->GetDispInt(1068); }
+    // The control's filter graph (once the commands given to the control are carried out).
+    ComPtr<IFilterGraph> ControlGraph();
     // The grabber filters in the control's graph, from the renderer upstream.
     int GrabbersInFrontOfRenderer();
+    // The number of the frame the renderer shows.
+    int RendererFrame();
 
     TForm* form_ = nullptr;
     TActiveMovie* movie_ = nullptr;
