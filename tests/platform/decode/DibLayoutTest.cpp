@@ -55,30 +55,36 @@ TEST(DibLayout, PaddedRowsBottomUpAndTheSameColoursInBothFormats)
     EXPECT_EQ(decoder->LastError(), DecodeError::None);
 }
 
-TEST(DibLayout, WholeBlockRowsOf420PicturesGiveTheSamePixelsAsOtherRows)
+TEST(DibLayout, UnscaledRowsOf420PicturesGiveTheSamePixelsInBothFormats)
 {
-    // 176 pixels of 4:2:0: 32-bit rows are whole blocks of 8 pixels and are converted
-    // straight into the DIB, while 24-bit rows go through a roomy picture first. A picture
-    // with detail in every row and column tells whether any row lands elsewhere or is
-    // overwritten by its neighbour.
-    const std::string path = MakeVideo("blocks.mpg", "-f lavfi -i testsrc2=s=176x144:r=25:d=0.2 -pix_fmt yuv420p "
-                                                     "-c:v mpeg1video -q:v 2");
-    OpenFailure failure;
-    auto decoder = VideoDecoder::Open(path, &failure);
-    ASSERT_TRUE(decoder) << failure.message;
-    ASSERT_EQ(decoder->Width(), 176);
-    for (std::int64_t n : {std::int64_t{0}, decoder->FrameCount() - 1}) {
-        std::vector<std::uint8_t> rgb24;
-        std::vector<std::uint8_t> rgb32;
-        ASSERT_TRUE(decoder->DecodeFrame(n, PixelFormat::Rgb32, rgb32));
-        ASSERT_TRUE(decoder->DecodeFrame(n, PixelFormat::Rgb24, rgb24));
-        ASSERT_EQ(rgb32.size(), DibSizeBytes(176, 144, PixelFormat::Rgb32));
-        ASSERT_EQ(rgb24.size(), DibSizeBytes(176, 144, PixelFormat::Rgb24));
-        for (std::size_t row = 0; row < 144; ++row)
-            for (std::size_t x = 0; x < 176; ++x)
-                for (std::size_t c = 0; c < 3; ++c)
-                    ASSERT_EQ(rgb24[row * 528 + x * 3 + c], rgb32[row * 704 + x * 4 + c])
-                        << "frame " << n << " row " << row << " x " << x;
+    // 4:2:0 rows of whole blocks of 16 pixels (176) are converted straight into a 32-bit DIB;
+    // other widths (168 = 8 mod 16, 174) and 24-bit rows go through a roomy picture first.
+    // A picture with detail in every row and column tells whether any row lands elsewhere
+    // or is overwritten by its neighbour; a 168-pixel row written straight into the DIB
+    // would spill 8 pixels over the row converted before it, and past the DIB's end.
+    for (const int width : {176, 168, 174}) {
+        const std::string size = std::to_string(width) + "x144";
+        const std::string path = MakeVideo("blocks" + size + ".mpg", "-f lavfi -i testsrc2=s=" + size +
+                                                                         ":r=25:d=0.2 -pix_fmt yuv420p -c:v mpeg1video -q:v 2");
+        OpenFailure failure;
+        auto decoder = VideoDecoder::Open(path, &failure);
+        ASSERT_TRUE(decoder) << failure.message;
+        ASSERT_EQ(decoder->Width(), width);
+        const std::size_t stride24 = DibStrideBytes(width, PixelFormat::Rgb24);
+        const std::size_t stride32 = DibStrideBytes(width, PixelFormat::Rgb32);
+        for (std::int64_t n : {std::int64_t{0}, decoder->FrameCount() - 1}) {
+            std::vector<std::uint8_t> rgb24;
+            std::vector<std::uint8_t> rgb32;
+            ASSERT_TRUE(decoder->DecodeFrame(n, PixelFormat::Rgb32, rgb32));
+            ASSERT_TRUE(decoder->DecodeFrame(n, PixelFormat::Rgb24, rgb24));
+            ASSERT_EQ(rgb32.size(), DibSizeBytes(width, 144, PixelFormat::Rgb32));
+            ASSERT_EQ(rgb24.size(), DibSizeBytes(width, 144, PixelFormat::Rgb24));
+            for (std::size_t row = 0; row < 144; ++row)
+                for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
+                    for (std::size_t c = 0; c < 3; ++c)
+                        ASSERT_EQ(rgb24[row * stride24 + x * 3 + c], rgb32[row * stride32 + x * 4 + c])
+                            << width << " pixels, frame " << n << " row " << row << " x " << x;
+        }
     }
 }
 
