@@ -68,17 +68,6 @@ Timing BestOf(int runs, const std::string& command)
     return best;
 }
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (Clock::now() > deadline)
-            return false;
-        Application->HandleMessage();
-    }
-    return true;
-}
-
 struct Video {
     const char* name;
     const char* codec;
@@ -126,16 +115,16 @@ int main(int argc, char** argv)
         form->Show();
         dialogs.QueueFileName(path);
         static_cast<QAbstractButton*>(form->Button1->Widget())->click();
-        WaitUntil([&] { return form->Image2->Picture()->Bitmap()->Width() > 0; }, 60000);
+        Application->HandleMessagesUntil([&] { return form->Image2->Picture()->Bitmap()->Width() > 0; }, 60000);
         form->SpinEdit1->SetValue(40);
         form->CheckBox1->SetChecked(true);
         form->SpinEdit2->SetValue(10);
-        WaitUntil([] { return false; }, 300);
+        Application->HandleMessagesUntil([] { return false; }, 300);
         dialogs.QueueFileName(out);
         const double cpuBefore = CpuSeconds(RUSAGE_SELF);
         const auto begun = Clock::now();
         static_cast<QAbstractButton*>(form->Button2->Widget())->click();
-        WaitUntil([&] { return form->Conversion().FramesLeft() < 0; }, 600000);
+        Application->HandleMessagesUntil([&] { return form->Conversion().FramesLeft() < 0; }, 600000);
         const double seconds = std::chrono::duration<double>(Clock::now() - begun).count();
         const double cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
         const int frames = form->ScrollBar1->Position();

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <exception>
 
@@ -62,6 +64,30 @@ void TApplication::HandleMessage()
 {
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+bool TApplication::HandleMessagesUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    if (QCoreApplication::instance() == nullptr)
+        return done();
+    QElapsedTimer clock;
+    clock.start();
+    // A message at the bound, so that waiting for one cannot outlast it. A timer that nothing
+    // listens to wakes no wait, so it gets a receiver; and one that fired a little early is
+    // set again for what remains.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&bound, &QTimer::timeout, &bound, [] {});
+    while (!done()) {
+        const qint64 remaining = timeoutMs - clock.elapsed();
+        if (remaining <= 0)
+            return false;
+        if (!bound.isActive())
+            bound.start(static_cast<int>(remaining));
+        HandleMessage();
+    }
+    return true;
 }
 
 std::string TApplication::Title() const

@@ -17,6 +17,7 @@
 #include "framework/Exceptions.h"
 #include "platform/user/WinUser.h"
 
+#include <functional>
 #include <string>
 
 class TCustomForm;
@@ -57,6 +58,9 @@ public:
     void ProcessMessages();
     // Waits for at least one message (or a timer), handles what is waiting, and returns.
     void HandleMessage();
+    // Handles messages as they come until done() holds or timeoutMs have passed, even when
+    // no message comes; returns done().
+    bool HandleMessagesUntil(const std::function<bool()>& done, int timeoutMs);
     void Terminate() { terminated_ = true; }
     bool Terminated() const noexcept { return terminated_; }
     // Clears Terminated for a new Run (tests run several loops in one process).

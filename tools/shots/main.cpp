@@ -17,24 +17,12 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <chrono>
 #include <functional>
 #include <iostream>
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Application->HandleMessage();
-    }
-    return true;
-}
-
-void Pump(int ms) { WaitUntil([] { return false; }, ms); }
+void Pump(int ms) { Application->HandleMessagesUntil([] { return false; }, ms); }
 
 bool Save(TForm* form, const char* path)
 {
@@ -63,7 +51,7 @@ int main(int argc, char** argv)
     Form1->Show();
     dialogs.QueueFileName(argv[1]);
     static_cast<QAbstractButton*>(Form1->Button1->Widget())->click();
-    if (!WaitUntil([] { return Form1->Image2->Picture()->Bitmap()->Width() > 0; }, 30000) ||
+    if (!Application->HandleMessagesUntil([] { return Form1->Image2->Picture()->Bitmap()->Width() > 0; }, 30000) ||
         !dialogs.MessageBoxes().empty()) {
         std::cerr << "quellon-shots: cannot open " << argv[1] << "\n";
         return 1;
