@@ -120,12 +120,18 @@ bool TWinControl::PaintOffscreen(const TRect& area)
     if (widget == nullptr)
         return false;
     // A window that is hidden or not on a screen still paints, into an image that is then
-    // dropped: what the paint computes is what counts.
-    QImage image(std::max(1, Width()), std::max(1, Height()), QImage::Format_ARGB32_Premultiplied);
+    // dropped: what the paint computes is what counts. The image only covers the area (a
+    // headless capture paints a preview this way for every frame), drawn at window coordinates.
+    const QRect window(0, 0, std::max(1, Width()), std::max(1, Height()));
+    QRect covered = ToQRect(area).intersected(window);
+    if (covered.isEmpty())
+        covered = QRect(0, 0, 1, 1);
+    QImage image(covered.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
+    painter.translate(-covered.topLeft());
     painter.setClipRect(ToQRect(area));
-    HDC dc = CreatePainterDC(&painter, image.width(), image.height());
+    HDC dc = CreatePainterDC(&painter, window.width(), window.height());
     if (dc == nullptr)
         return false;
     ++paintCount_;
