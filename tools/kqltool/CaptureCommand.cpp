@@ -44,8 +44,8 @@ using Clock = std::chrono::steady_clock;
 // The shortest period of a window timer.
 constexpr int kTimerFloorMs = 10;
 // A relay run by the tool that found no new position is tried again this often, this long apart.
-constexpr int kRelayRetries = 10;
-constexpr auto kRelayRetryPause = std::chrono::microseconds(100);
+constexpr int kRelayRetries = 50;
+constexpr auto kRelayRetryPause = std::chrono::microseconds(20);
 
 crop::ZoneRect ParseCaptureZone(const std::string& text)
 {
@@ -76,17 +76,6 @@ public:
 private:
     TForm1* form_;
 };
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (Clock::now() > deadline)
-            return false;
-        Application->HandleMessage();
-    }
-    return true;
-}
 
 void Click(TButton* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
@@ -162,7 +151,7 @@ int CaptureCommand(const std::vector<std::string>& args)
     // player's posted open event.
     dialogs.QueueFileName(fs::absolute(video).string());
     Click(form->Button1);
-    if (!WaitUntil([&] { return counter.reports > 0 || failed(); }, 60000))
+    if (!Application->HandleMessagesUntil([&] { return counter.reports > 0 || failed(); }, 60000))
         throw InputError("the video did not open in time: " + video);
     if (failed())
         throw InputError("cannot open " + video + ": " + lastMessage());
@@ -177,7 +166,7 @@ int CaptureCommand(const std::vector<std::string>& args)
                          std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
     form->ScrollBar1->SetPosition(position);
     const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
-    if (!WaitUntil([&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed(); }, 60000) || failed())
+    if (!Application->HandleMessagesUntil([&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed(); }, 60000) || failed())
         throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
 
     // The zone: moved by its top left corner, then sized by its resize corner.
@@ -199,6 +188,10 @@ int CaptureCommand(const std::vector<std::string>& args)
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     const int total = perFile * files;
     const auto begun = Clock::now();
+    // Nobody sees this window: for the run it is hidden, so that no screen is drawn for every
+    // frame (buttons, bars, labels). Its controls still paint, into an image that is dropped,
+    // so every paint handler runs as in the window and the frames written are the same.
+    form->Hide();
     Click(form->Button2);
     if (failed())
         throw InputError("cannot write " + out + ": " + lastMessage());
