@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace gdi {
 namespace {
 
@@ -132,14 +136,24 @@ bool IsPlain32(const PixelLayout& layout)
 
 void CopyPlain32(const BYTE* from, BYTE* to, int count, DWORD fillBits)
 {
-    // Two pixels at a time: these copies move whole video frames several times a frame.
-    constexpr std::uint64_t keep = 0x00FFFFFF00FFFFFFull;
-    const std::uint64_t fill = (std::uint64_t{fillBits} << 32) | fillBits;
+    // These copies move whole video frames several times a frame: four pixels at a time
+    // where the processor has 128-bit registers (every x86-64 has), else two.
     int i = 0;
+#if defined(__SSE2__)
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i fill = _mm_set1_epi32(static_cast<int>(fillBits));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * static_cast<size_t>(i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * static_cast<size_t>(i)),
+                         _mm_or_si128(_mm_and_si128(pixels, keep), fill));
+    }
+#endif
+    constexpr std::uint64_t keepPair = 0x00FFFFFF00FFFFFFull;
+    const std::uint64_t fillPair = (std::uint64_t{fillBits} << 32) | fillBits;
     for (; i + 2 <= count; i += 2) {
         std::uint64_t pair;
         std::memcpy(&pair, from + 4 * static_cast<size_t>(i), 8);
-        pair = (pair & keep) | fill;
+        pair = (pair & keepPair) | fillPair;
         std::memcpy(to + 4 * static_cast<size_t>(i), &pair, 8);
     }
     if (i < count)
