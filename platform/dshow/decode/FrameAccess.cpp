@@ -174,10 +174,12 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
     bool mayGoOn = true;      // decode on from where the decoder stands, when it can
     bool maySkipAhead = true;  // skip pictures a run of steps is expected to pass over
     bool fromStart = false;
+    int damagedStarts = 0;
     // Each retry either excludes a damaged start point or turns off a shortcut, so the
-    // number of attempts is bounded by the number of start points.
+    // number of attempts is bounded by the number of start points; after a few damaged start
+    // points the fetch decodes from the very beginning, where every picture is the right one.
     for (std::size_t attempt = 0; attempt < keys.size() + 4; ++attempt) {
-        const std::int64_t key = KeyFor(place);
+        const std::int64_t key = damagedStarts >= kDamagedStartsBeforeTheBeginning ? 0 : KeyFor(place);
         // Going on is possible when the decoder has been fed the target's start point
         // already and the target can still come out of it.
         const bool goOn = mayGoOn && positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
@@ -244,6 +246,7 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             // comes out depends on what was decoded before it, so start from an earlier one,
             // as a straight decode did.
             unsafeKeys.insert(runStart);
+            ++damagedStarts;
             forgetRun();
             positioned = false;
             mayGoOn = false;
