@@ -174,12 +174,16 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
     bool mayGoOn = true;      // decode on from where the decoder stands, when it can
     bool maySkipAhead = true;  // skip pictures a run of steps is expected to pass over
     bool fromStart = false;
-    int damagedStarts = 0;
+    // The start point must show its first picture at or before this place. A damaged start
+    // point sends the next try at least twice as far back from the target: a try may have to
+    // read the file from its start again, and trying every start point of a file whose start
+    // points are all damaged would take time growing with the square of its length (seconds
+    // for a few thousand, hours for a long film).
+    std::int64_t startBy = place;
     // Each retry either excludes a damaged start point or turns off a shortcut, so the
-    // number of attempts is bounded by the number of start points; after a few damaged start
-    // points the fetch decodes from the very beginning, where every picture is the right one.
+    // number of attempts is bounded by the number of start points.
     for (std::size_t attempt = 0; attempt < keys.size() + 4; ++attempt) {
-        const std::int64_t key = damagedStarts >= kDamagedStartsBeforeTheBeginning ? 0 : KeyFor(place);
+        const std::int64_t key = KeyFor(startBy);
         // Going on is possible when the decoder has been fed the target's start point
         // already and the target can still come out of it.
         const bool goOn = mayGoOn && positioned && lastOutput < place && place >= trustedFrom && place > skippedUpTo &&
@@ -246,7 +250,8 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             // comes out depends on what was decoded before it, so start from an earlier one,
             // as a straight decode did.
             unsafeKeys.insert(runStart);
-            ++damagedStarts;
+            const std::int64_t distance = std::max<std::int64_t>(1, place - ShownFrom(runStart));
+            startBy = std::min(startBy, place - 2 * distance);
             forgetRun();
             positioned = false;
             mayGoOn = false;

@@ -36,11 +36,6 @@ inline constexpr int kLatePictureSearch = 16;
 inline constexpr int kMaxDecodeErrorsInARow = 1000;
 // How far a start point may lie ahead of the reader for reading on to it instead of seeking.
 inline constexpr std::int64_t kReadOnPackets = 300;
-// Damaged start points tried one before the other by one fetch before it decodes from the
-// very beginning instead: each try may read the file from its start again, so trying every
-// start point of a file whose start points are all damaged would take time growing with the
-// square of its length (seconds for a few thousand, hours for a long film).
-inline constexpr int kDamagedStartsBeforeTheBeginning = 4;
 
 struct VideoDecoder::Impl {
     enum class PumpResult { Stopped, Ended, LostSync, Failed };
