@@ -6,10 +6,16 @@
 #include "framework/Jpeg.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // --- TGraphic -----------------------------------------------------------------------------
 
@@ -43,14 +49,68 @@ void TGraphic::Changed()
     OnChange(this);
 }
 
+namespace {
+
+void WriteFile(const std::string& path, const std::vector<BYTE>& bytes)
+{
+    TFileWriter writer(64 * 1024);
+    writer.Create(path);
+    writer.Write(bytes.data(), bytes.size());
+    writer.Close();
+}
+
+// A new empty file beside `fileName` (so that a rename stays within one file system), made
+// exclusively so that it replaces nothing. Empty, with errno set, when none can be made.
+std::string CreateFileBeside(const std::string& fileName)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = fileName + ".part" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+} // namespace
+
 void TGraphic::SaveToFile(const std::string& fileName)
 {
     std::vector<BYTE> bytes;
     SaveToStream(bytes);
-    TFileWriter writer(64 * 1024);
-    writer.Create(fileName);
-    writer.Write(bytes.data(), bytes.size());
-    writer.Close();
+    // The picture takes its name only once it is written whole: a write that fails half-way
+    // (a full disk, a file-size limit) leaves the file that was there, or none, and no part of
+    // the new one. Devices and other special files are written as they are.
+    std::string target = fileName;
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            WriteFile(fileName, bytes);
+            return;
+        }
+        // Through a link, the file it names is replaced and the link stays.
+        std::error_code error;
+        const std::filesystem::path resolved = std::filesystem::canonical(fileName, error);
+        if (!error)
+            target = resolved.string();
+    }
+    const std::string part = CreateFileBeside(target);
+    if (part.empty())
+        throw EInOutError(WindowsErrorFromErrno(errno, TMissingName::Folder));
+    try {
+        WriteFile(part, bytes);
+        if (::rename(part.c_str(), target.c_str()) != 0)
+            throw EInOutError(WindowsErrorFromErrno(errno));
+    } catch (...) {
+        ::unlink(part.c_str());
+        throw;
+    }
 }
 
 void TGraphic::LoadFromFile(const std::string& fileName)

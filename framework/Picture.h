@@ -52,6 +52,9 @@ public:
     // The file's bytes appended to `stream` / read from `stream` (the whole buffer).
     virtual void SaveToStream(std::vector<BYTE>& stream) = 0;
     virtual void LoadFromStream(const std::vector<BYTE>& stream) = 0;
+    // Writes the file whole or not at all: the bytes go to a new file beside it, which takes
+    // the name once complete and is removed when anything fails (EInOutError), leaving the
+    // file that was there. An existing device or other special file is written in place.
     void SaveToFile(const std::string& fileName);
     void LoadFromFile(const std::string& fileName);
 

@@ -9,7 +9,11 @@
 
 #include <QImage>
 
+#include <csignal>
 #include <cstring>
+#include <filesystem>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -166,6 +170,54 @@ TEST(BmpFiles, SaveAndLoadThroughFilesAndTheirErrors)
     }
     TBitmap empty;
     EXPECT_THROW(empty.SaveToFile(folder.Path("e.bmp")), EInvalidGraphicOperation);
+}
+
+// A picture is written whole under its name or not at all: a write that fails half-way (here
+// at a file-size limit) leaves the file that was there before, or none, and nothing else.
+TEST(BmpFiles, AFailedWriteLeavesTheOldFileAndNoPart)
+{
+    TempFolder folder;
+    TBitmap small;
+    FillWithPattern(small, pf24bit, 5, 4);
+    small.SaveToFile(folder.Path("shot.bmp"));
+    const std::vector<BYTE> before = ReadWholeFile(folder.Path("shot.bmp"));
+    TBitmap large;
+    FillWithPattern(large, pf24bit, 320, 240); // 230 KB
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    int replaceError = 0;
+    int newError = 0;
+    try {
+        large.SaveToFile(folder.Path("shot.bmp"));
+    } catch (const EInOutError& e) {
+        replaceError = e.ErrorCode();
+    }
+    try {
+        large.SaveToFile(folder.Path("new.bmp"));
+    } catch (const EInOutError& e) {
+        newError = e.ErrorCode();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(replaceError, ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(newError, ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(ReadWholeFile(folder.Path("shot.bmp")), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"shot.bmp"});
+
+    // Without the limit the same picture replaces the old file whole.
+    large.SaveToFile(folder.Path("shot.bmp"));
+    std::vector<BYTE> stream;
+    large.SaveToStream(stream);
+    EXPECT_EQ(ReadWholeFile(folder.Path("shot.bmp")), stream);
 }
 
 TEST(BmpFiles, PicturesLoadBitmapsAndPngFilesByExtension)
