@@ -1,6 +1,7 @@
 #include "videosource/CaptureFiles.h"
 
 #include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
 #include "framework/FileSearch.h"
 
 #include <charconv>
@@ -15,7 +16,14 @@ namespace {
 std::string FolderPrefix(const TCaptureNaming& naming)
 {
     std::string path = naming.StoragePath;
-    if (path.empty() || path.back() != PathDelim)
+    if (path.empty()) {
+        // No folder is the current one (not the root of the file system).
+        std::error_code error;
+        path = std::filesystem::current_path(error).string();
+        if (error)
+            path = ".";
+    }
+    if (path.back() != PathDelim)
         path += PathDelim;
     return path + naming.Prefix;
 }
@@ -96,12 +104,20 @@ std::string MakeCaptureFileName(std::int32_t& counter, const std::string& ext, c
     if (!naming.DateTime) {
         if (counter == 0)
             FindLastSequenceNumber(counter, ext, naming);
-        if (counter < std::numeric_limits<std::int32_t>::max())
+        // The counter goes on across folders and prefixes, so its next number may be taken
+        // where this name goes: taken numbers are skipped, as no capture replaces a file.
+        for (;;) {
+            if (counter == std::numeric_limits<std::int32_t>::max())
+                throw Exception("No capture file name is left: the sequence numbers of " + start + "*." + ext +
+                                " are used up.");
             ++counter;
-        std::string body = std::to_string(counter);
-        if (body.size() < 6)
-            body.insert(0, 6 - body.size(), '0');
-        return start + body + "." + ext;
+            std::string body = std::to_string(counter);
+            if (body.size() < 6)
+                body.insert(0, 6 - body.size(), '0');
+            std::string name = start + body + "." + ext;
+            if (!NameTaken(name))
+                return name;
+        }
     }
     const std::string stem = start + DateTimeBody(now);
     std::string name = stem + "." + ext;

@@ -2,13 +2,14 @@
 // process-wide sequence counters, and the BMP and JPEG writers of a frame.
 //
 // Names are StoragePath + "/" + prefix + body + "." + extension. A StoragePath that already
-// ends in "/" does not get a second one; an empty one gives "/" + prefix... as it stands.
+// ends in "/" does not get a second one; an empty one stands for the current folder.
 // The body is either a sequence number of at least six digits (000001, 1000000) or the local
 // date and time "yymmdd_hhmmss_zzz". Sequence numbers count up in memory, one counter per
 // extension for the whole process whatever the folder or prefix; a counter still at 0 is
-// first raised to the highest number already on disk. A date-and-time name that already
-// exists (two captures in the same millisecond) becomes name_1.ext, name_2.ext... so no
-// capture replaces another's file.
+// first raised to the highest number already on disk, and a number whose name is taken (in
+// another folder, or by another prefix) is skipped. A date-and-time name that already exists
+// (two captures in the same millisecond) becomes name_1.ext, name_2.ext... So no capture
+// replaces a file.
 //
 // Thread: the user-interface thread; the counters are plain numbers, unguarded.
 #pragma once
@@ -40,13 +41,16 @@ std::int32_t& JpgSequenceCounter();
 void FindLastSequenceNumber(std::int32_t& counter, const std::string& ext, const TCaptureNaming& naming);
 
 // The next automatic name with the extension `ext` (without its dot). With a sequence
-// number, a counter at 0 is first raised by FindLastSequenceNumber, then counted up by one.
+// number, a counter at 0 is first raised by FindLastSequenceNumber, then counted up to the
+// next number whose name is free. Throws Exception, leaving the counter at its last number,
+// once the last number (2147483647) has been used: a name is never given twice.
 std::string MakeCaptureFileName(std::int32_t& counter, const std::string& ext, const TCaptureNaming& naming,
                                 std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 // The name a file snapshot writes to: an empty `fileName` becomes the next automatic name
-// ("bmp" counter for BMP, "jpg" counter for JPEG); a name without any "." (anywhere in the
-// path) gets ".bmp" for BMP and ".jpeg" for JPEG; any other name is kept.
+// ("bmp" counter for BMP, "jpg" counter for JPEG; throws as MakeCaptureFileName does); a name
+// without any "." (anywhere in the path) gets ".bmp" for BMP and ".jpeg" for JPEG; any other
+// name is kept.
 void CompleteSnapshotFileName(std::string& fileName, bool jpeg, const TCaptureNaming& naming);
 
 // The JPEG settings of the component.
@@ -56,8 +60,9 @@ struct TCaptureJpegSettings {
     bool ProgressiveDisplay = false;
 };
 
-// Writes `frame` as a BMP file of its own pixel format. Throws what the writing throws
-// (EInOutError for a file that cannot be written).
+// Writes `frame` as a BMP file of its own pixel format, whole or not at all (see
+// TGraphic::SaveToFile). Throws what the writing throws (EInOutError for a file that cannot
+// be written).
 void WriteCaptureBmp(TBitmap& frame, const std::string& fileName);
 // Writes a copy of `frame` as a JPEG file with the settings; the scans are progressive only
 // when `progressiveEncoding` is set (the frame delivery passes ProgressiveDisplay, file

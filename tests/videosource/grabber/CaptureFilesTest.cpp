@@ -10,6 +10,9 @@
 
 #include <ctime>
 #include <filesystem>
+#include <limits>
+
+#include <unistd.h>
 
 using namespace grabbertest;
 
@@ -93,6 +96,36 @@ TEST_F(CaptureNames, SequenceContinuesFromTheHighestNumberOnDisk)
     EXPECT_EQ(folder_.Path("am000047.bmp"), Next("bmp"));
     // The JPEG counter is separate and finds am50.jpg.
     EXPECT_EQ(folder_.Path("am000051.jpg"), Next("jpg"));
+}
+
+// The counters go on across folders and prefixes, so a number may already be taken where the
+// next capture goes: it is skipped, as no capture replaces a file. The last number is used once.
+TEST_F(CaptureNames, ASequenceNameNeverReplacesAFile)
+{
+    EXPECT_EQ(folder_.Path("am000001.bmp"), Next("bmp"));
+    TempFolder other;
+    other.Touch("am000002.bmp");
+    other.Touch("am000003.bmp");
+    naming_.StoragePath = other.Path();
+    EXPECT_EQ(other.Path("am000004.bmp"), Next("bmp"));
+    naming_.Prefix = "shot";
+    other.Touch("shot000005.bmp");
+    EXPECT_EQ(other.Path("shot000006.bmp"), Next("bmp"));
+
+    BmpSequenceCounter() = std::numeric_limits<std::int32_t>::max() - 1;
+    EXPECT_EQ(other.Path("shot2147483647.bmp"), Next("bmp"));
+    EXPECT_THROW(Next("bmp"), Exception);
+    EXPECT_THROW(Next("bmp"), Exception);
+
+    // No folder at all is the current one.
+    const std::filesystem::path current = std::filesystem::current_path();
+    ASSERT_EQ(0, ::chdir(other.Path().c_str()));
+    naming_.StoragePath.clear();
+    naming_.Prefix = "am";
+    BmpSequenceCounter() = 0;
+    const std::string name = Next("bmp");
+    ::chdir(current.c_str());
+    EXPECT_EQ(other.Path("am000004.bmp"), name);
 }
 
 TEST_F(CaptureNames, PrefixesAndLongNumbers)
