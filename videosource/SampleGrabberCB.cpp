@@ -64,6 +64,7 @@ HRESULT TSampleGrabberCB::BufferCB(double sampleTime, BYTE* buffer, LONG bufferL
                 }
                 if (buffer != nullptr) {
                     if (HBITMAP frame = MakeFrameSection(buffer, bufferLength)) {
+                        frameTag_.store(armTag_.load());
                         frameSection_.store(frame);
                         delivered = true;
                     }
@@ -78,9 +79,12 @@ HRESULT TSampleGrabberCB::BufferCB(double sampleTime, BYTE* buffer, LONG bufferL
         sampleTime_.store(sampleTime);
         if (PostMessageA(notifyWindow_.load(), WM_GRABBERFRAME, wParam, lParam))
             return S_OK; // Busy stays set until the delivery's FrameDone
-        // No window to deliver to: without this the callback would stay busy for good.
+        // No window to deliver to: without this the callback would stay busy for good, and
+        // paused media that played for the frame would never be paused again.
         if (HBITMAP frame = frameSection_.exchange(nullptr))
             DeleteObject(frame);
+        if (lParam == 0)
+            repauseAfterCapture_.store(true);
     }
     busy_.store(false);
     return S_OK;
@@ -111,8 +115,9 @@ HBITMAP TSampleGrabberCB::MakeFrameSection(const BYTE* buffer, LONG bufferLength
     return section;
 }
 
-void TSampleGrabberCB::Arm() noexcept
+void TSampleGrabberCB::Arm(std::uint32_t tag) noexcept
 {
+    armTag_.store(tag);
     if (burstMode_.load()) {
         burstsLeft_.store(burstCount_.load());
         intervalCountdown_.store(1);

@@ -13,7 +13,9 @@
 // lock, in this order: BufferCB claims Busy before it looks at anything else; a frame is
 // stored before its message is posted and Busy stays set until the delivery calls FrameDone,
 // which drops the frame first and clears Busy last. So at most one frame is ever pending, and
-// the user-interface thread touches it only between the message and FrameDone.
+// the user-interface thread touches it only between the message and FrameDone. A frame that
+// cannot be posted (no window) is dropped, and a request to pause again that it carried stands
+// again, for whoever gives up waiting for it.
 //
 // Frames: a DIB section made from the connected format's BITMAPINFOHEADER, rows copied with
 // their padding (24-bit, bottom-up for a positive height, as the grabber is fixed to RGB24).
@@ -60,7 +62,9 @@ public:
     HWND NotifyWindow() const noexcept { return notifyWindow_.load(); }
 
     // Take the next frame, or with burst mode the next BurstCount frames (0: until Disarm).
-    void Arm() noexcept;
+    // Each frame taken carries `tag` (FrameTag), so that the delivery knows what it was taken
+    // for even when a later arming came before it.
+    void Arm(std::uint32_t tag = 0) noexcept;
     // Ends a single or burst capture in progress; a frame already posted is still delivered.
     void Disarm() noexcept;
     // Each stores only a different value: any for the mode, >= 0 for the count, >= 1 for the
@@ -84,6 +88,8 @@ public:
     HBITMAP FrameSection() const noexcept { return frameSection_.load(); }
     // Hands the pending frame's ownership to the caller (nullptr when none).
     HBITMAP TakeFrameSection() noexcept { return frameSection_.exchange(nullptr); }
+    // The tag of the arming the pending frame was taken under.
+    std::uint32_t FrameTag() const noexcept { return frameTag_.load(); }
     // The end of every delivery: deletes a frame still held, then clears Busy, so that the
     // next sample can be taken.
     void FrameDone() noexcept;
@@ -118,6 +124,8 @@ private:
     std::atomic<std::uint8_t> formatKind_{FormatUnsupported};
     std::atomic<bool> repauseAfterCapture_{false};
     std::atomic<bool> armed_{false};
+    std::atomic<std::uint32_t> armTag_{0};
+    std::atomic<std::uint32_t> frameTag_{0};
 
     // The connected type and the BITMAPINFO made from it (header and up to 256 colour-table
     // entries), guarded: BufferCB copies the header while the user-interface thread may be

@@ -278,6 +278,14 @@ TEST_F(CallbackTest, SamplesThatCannotBecomeAFrameUseUpTheArming)
     Offer(4);
     EXPECT_FALSE(callback_.Busy());
     EXPECT_EQ(nullptr, callback_.FrameSection());
+    // A request to pause again that the dropped frame carried still stands, for whoever gives
+    // up waiting for the frame.
+    callback_.SetRepauseAfterCapture(true);
+    callback_.Arm();
+    Offer(6);
+    EXPECT_FALSE(callback_.Armed());
+    EXPECT_TRUE(callback_.RepauseAfterCapture());
+    callback_.SetRepauseAfterCapture(false);
     callback_.SetNotifyWindow(window_->Handle());
     callback_.Arm();
     Offer(5);
