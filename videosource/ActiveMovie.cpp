@@ -240,6 +240,13 @@ void TActiveMovie::Dispatch(TMessage& message)
     }
 }
 
+void TActiveMovie::CreateWnd()
+{
+    TCustomPanel::CreateWnd();
+    if (grabberCallback_)
+        grabberCallback_->SetNotifyWindow(HandleOrNull());
+}
+
 void TActiveMovie::ColorChanged()
 {
     if (!paintingUnremembered_)

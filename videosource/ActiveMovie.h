@@ -42,6 +42,7 @@
 //                            capture file names and the snapshot's file kinds
 //   SampleGrabberCB.h        the grabber's callback; CaptureFiles.h names and file writers
 //   MessageWait.h            the bounded wait that keeps handling messages
+//   FormReleaseHold.h        the release of our forms held back during those waits
 #pragma once
 
 #include "axhost/DerivedMovie.h"
@@ -55,6 +56,7 @@
 #include "videosource/VideoSourceSurface.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,18 +135,23 @@ public:
 
     // --- snapshots ----------------------------------------------------------------------
     // Takes the shown frame and hands it to one destination: kind 0 into `image`, or else
-    // by assignment into `dest`; kinds 1 (BMP) and 2 (JPEG) arrive with capture saving.
+    // by assignment into `dest`; kind 1 a BMP file (False when it was not written), kind 2 a
+    // JPEG file (its errors pass to the caller); an empty `fileName` is named automatically.
     // A playing media is paused for the grab and plays again afterwards, also when an
     // exception passes. True when a frame was taken and handed on.
     WordBool TakeSnapshot(std::uint8_t destKind, std::string& fileName, TImage* image, TPersistent* dest);
     // The renderer's current image as a screen-compatible bitmap (scaled by CaptureSize);
     // creates `bitmap` when it is null and the grab succeeds.
     bool GrabFromRenderer(TBitmap*& bitmap);
-    // The next frame through the sample grabber, waiting (messages handled) at most
-    // kGrabberFrameWaitMs. False at once unless the grabber graph is ready and no other
-    // snapshot waits.
+    // The frame shown through the sample grabber, waiting (messages handled) at most
+    // kGrabberFrameWaitMs; paused or stopped media does not move for it. False at once unless
+    // the grabber graph is ready and no other snapshot waits. Forms released during the wait
+    // go after it (see FormReleaseHold.h).
     bool GrabFromSampleGrabber(TBitmap*& bitmap);
     WordBool ScaleToCaptureSize(int w, int h, int& newW, int& newH) const;
+    // The largest width or height a picture or the video panel is given (what a window can
+    // hold): zoomed and scaled sizes stop there instead of wrapping around.
+    static constexpr int kMaxPictureExtent = 16777215;
     // Image and its picture's bitmap take r's size; `graphic` is stretched over r.
     static void DrawIntoImage(TGraphic* graphic, TImage* image, const TRect& r);
     static constexpr int kGrabberFrameWaitMs = 3000;
@@ -324,6 +331,8 @@ public:
 protected:
     void Resize() override;
     void ColorChanged() override;
+    // The grabber posts its frames to the component's current window.
+    void CreateWnd() override;
 
 private:
     // --- ActiveMovieRelay.cpp: the control's events ---
@@ -368,6 +377,12 @@ private:
     void PollPosition();
     // Whether the media's filter graph has come to a pause (true when it cannot be asked).
     bool GraphPaused() const;
+    // Returns once the control has carried out the commands already given to it (its graph
+    // is then where the control says it is).
+    void WaitForPlayerCommands();
+    // Seeks to the frame the player stands on: paused or stopped, the player sends that frame
+    // again (to the grabber too) and nothing moves.
+    void SeekToShownFrame();
 
     // --- ActiveMovieDisplay.cpp ---
     void PlayerWindowCreated(TObject* Sender);
@@ -385,13 +400,15 @@ private:
     // --- ActiveMovieGrabber.cpp: where the sample grabber and capture saving plug in ---
     // Whether a Sample Grabber filter can be created (asked once, at run-time construction).
     static bool ProbeGrabberAvailable();
-    // Makes the grabber deliver its next frame to the waiting snapshot (setting
-    // snapshotBitmap_ and snapshotDone_); false when there is no grabber to ask. Paused media
-    // is played for it, and the frame taken is then the first one the play sends: the frame
-    // after the one shown (the player's rule, MediaPlayerInterfaces.h).
-    bool ArmGrabberForSnapshot();
-    // Returns once the control has carried out the commands already given to it.
-    void WaitForPlayerCommands();
+    // Arms the grabber for a snapshot or a capture to `dest`. Playing media gives its next
+    // frame; paused or stopped media gives the frame shown, by a seek to it, and a burst then
+    // plays on from there. A frame of an earlier capture still on its way is delivered first
+    // (waiting at most boundMs). False when there is no grabber or that frame did not come.
+    bool ArmGrabber(TFrameCapture_Dest dest, bool forSnapshot, int boundMs);
+    // The bounded wait of MessageWait.h, holding back the release of our forms meanwhile.
+    bool WaitHoldingReleases(const std::function<bool()>& done, int boundMs);
+    // Frames taken for a snapshot carry this in their tag, besides their destination.
+    static constexpr std::uint32_t kSnapshotFrameTag = 0x100;
     // Writes a snapshot to a BMP (kind 1) or JPEG (kind 2) file, filling in an empty name;
     // false when the frame was not handed on.
     bool SaveSnapshotFile(std::uint8_t kind, std::string& fileName, TBitmap& frame);
@@ -506,16 +523,16 @@ private:
     // With FGrabber_Enabled, each report that the media is open (and each ready state 3 or 4
     // while DisplayLogo is False) rebuilds the grabber graph: a Sample Grabber fixed to RGB24
     // directly in front of the video renderer of the control's graph. Snapshots then take the
-    // grabber's next frame: paused media is played until that frame arrives and paused again
-    // after it, so a snapshot of paused media gives the first frame the player sends when
-    // playing again (with this player, the frame after the one a paused seek showed).
-    // Frames arrive as WM_GRABBERFRAME and are delivered here on the user-interface thread:
-    // to a waiting snapshot first, else to a file or OnFGrabberCaptureCompleted.
+    // frame shown through the grabber: playing media gives its next frame, paused or stopped
+    // media is sought to the frame it stands on, which the player sends again, so nothing
+    // moves. Frames arrive as WM_GRABBERFRAME and are delivered here on the user-interface
+    // thread, each to what it was taken for: a waiting snapshot, a file or
+    // OnFGrabberCaptureCompleted.
 public:
     // Rewires the control's graph (the steps are in ActiveMovieGrabber.cpp); true when the
-    // grabber is in place with a supported format and the graph runs again. On a failure
-    // after the renderer's link was broken, the graph is put back as it was (and stays
-    // stopped).
+    // grabber is in place with a supported format. On a failure after the renderer's link was
+    // broken, the graph is put back as it was. Either way the graph ends in the state it was
+    // found in (running, paused or stopped), which is the state the control reports.
     bool BuildGrabberGraph();
     // Lets go of the graph interfaces; the grabber stops calling the callback before this
     // returns. A grabber already in the graph stays there.
@@ -525,8 +542,9 @@ public:
     void DeliverCapturedFrame(bool Repause);
     // Starts a capture by the grabber outside a snapshot: frames (one, or a burst as the
     // FGrabber_Burst* properties say) go to `dest` (files named automatically, or the event
-    // for fcMemory). Paused media plays for it and is paused again after the last frame.
-    // False when the grabber graph is not ready or a snapshot waits.
+    // for fcMemory). Paused media gives the frame shown first; a burst then plays it and
+    // pauses it again after the last frame. False when the grabber graph is not ready or a
+    // snapshot waits.
     bool CaptureFrames(TFrameCapture_Dest dest);
     TFrameCapture_Dest CaptureDest() const noexcept { return captureDest_; }
     // The next automatic file name for the extension (see CaptureFiles.h), with the

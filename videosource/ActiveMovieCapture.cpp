@@ -34,6 +34,7 @@ void TActiveMovie::DeliverCapturedFrame(bool Repause)
 
     // The callback made the frame as a DIB section; the bitmap around it is made here, on the
     // user-interface thread, which the bitmap class belongs to.
+    const std::uint32_t tag = grabberCallback_->FrameTag();
     std::unique_ptr<TBitmap> frame;
     if (HBITMAP section = grabberCallback_->TakeFrameSection()) {
         frame = std::make_unique<TBitmap>();
@@ -49,42 +50,58 @@ void TActiveMovie::DeliverCapturedFrame(bool Repause)
     if (!frame || frame->Empty())
         return;
 
+    // Each frame goes to what it was taken for: the first frame of a snapshot's arming to the
+    // snapshot (the rest of its burst to the event), a capture's frames to their files or the
+    // event, even when a snapshot started while they were on their way.
+    const bool toSnapshot =
+        (tag & kSnapshotFrameTag) != 0 && snapshotPending_ && !snapshotDone_ && snapshotBitmap_ != nullptr;
+    const auto dest = static_cast<TFrameCapture_Dest>(tag & ~kSnapshotFrameTag);
+
     TBitmap* scaled = frame.get();
     std::unique_ptr<TBitmap> resized;
     int w = 0;
     int h = 0;
     if (ScaleToCaptureSize(frame->Width(), frame->Height(), w, h)) {
-        // A CaptureSize that would leave nothing of the picture keeps one pixel of it.
         resized = std::make_unique<TBitmap>();
-        resized->SetWidth(std::max(w, 1));
-        resized->SetHeight(std::max(h, 1));
-        resized->SetPixelFormat(pf24bit);
-        resized->Canvas()->StretchDraw(Rect(0, 0, resized->Width(), resized->Height()), frame.get());
+        if (w > 0 && h > 0) {
+            resized->SetWidth(w);
+            resized->SetHeight(h);
+            resized->SetPixelFormat(pf24bit);
+            resized->Canvas()->StretchDraw(Rect(0, 0, w, h), frame.get());
+        }
         scaled = resized.get();
     }
-
-    switch (captureDest_) {
-    case fcBMP: {
-        const std::string name = MakeCaptureFileName(BmpSequenceCounter(), "bmp");
-        WordBool success = WordTrue;
-        try {
-            WriteCaptureBmp(*scaled, name);
-        } catch (...) {
-            success = WordFalse;
-        }
-        CompleteCapture(scaled, fcBMP, name, success);
-        break;
+    if (toSnapshot) {
+        // A CaptureSize that leaves no picture gives the snapshot none: it fails.
+        snapshotBitmap_->Assign(scaled);
+        snapshotDone_ = true;
+        return;
     }
+    if (scaled->Empty()) {
+        // Nothing to write: reported as a capture that did not succeed.
+        if (dest == fcBMP || dest == fcJPEG || dest == fcMemory)
+            CompleteCapture(scaled, dest, std::string(), WordFalse);
+        return;
+    }
+
+    switch (dest) {
+    case fcBMP:
     case fcJPEG: {
-        const std::string name = MakeCaptureFileName(JpgSequenceCounter(), "jpg");
+        std::string name;
         WordBool success = WordTrue;
         try {
+            // A name cannot be had when the sequence is used up: the capture is refused.
+            name = dest == fcBMP ? MakeCaptureFileName(BmpSequenceCounter(), "bmp")
+                                 : MakeCaptureFileName(JpgSequenceCounter(), "jpg");
             const bool progressive = jpegProgressiveDisplay_ != 0;
-            WriteCaptureJpeg(*scaled, name, {jpegQuality_, jpegPerformance_, progressive}, progressive);
+            if (dest == fcBMP)
+                WriteCaptureBmp(*scaled, name);
+            else
+                WriteCaptureJpeg(*scaled, name, {jpegQuality_, jpegPerformance_, progressive}, progressive);
         } catch (...) {
             success = WordFalse;
         }
-        CompleteCapture(scaled, fcJPEG, name, success);
+        CompleteCapture(scaled, dest, name, success);
         break;
     }
     case fcMemory:
@@ -98,13 +115,6 @@ void TActiveMovie::DeliverCapturedFrame(bool Repause)
 void TActiveMovie::CompleteCapture(TBitmap* bitmap, TFrameCapture_Dest dest, const std::string& fileName,
                                    WordBool success)
 {
-    // Only the first frame goes to a waiting snapshot: a later frame of a burst delivered
-    // before the snapshot has seen its own goes to the event like the rest of the burst.
-    if (snapshotPending_ && !snapshotDone_ && snapshotBitmap_) {
-        snapshotBitmap_->Assign(bitmap);
-        snapshotDone_ = true;
-        return;
-    }
     if (OnFGrabberCaptureCompleted.Assigned())
         OnFGrabberCaptureCompleted(this, bitmap, dest, fileName, success);
 }
@@ -135,11 +145,13 @@ void TActiveMovie::FindLastSequenceNumber(std::int32_t& Counter, const std::stri
 bool TActiveMovie::SaveSnapshotFile(std::uint8_t kind, std::string& fileName, TBitmap& frame)
 {
     if (kind == 1) {
-        CompleteSnapshotFileName(fileName, false, CaptureNaming());
-        // A BMP snapshot that cannot be written still counts as taken: nothing reports it.
+        // A BMP snapshot that was not written (no name left, or the write failed, which
+        // leaves no file behind) is no snapshot.
         try {
+            CompleteSnapshotFileName(fileName, false, CaptureNaming());
             WriteCaptureBmp(frame, fileName);
-        } catch (...) {
+        } catch (const Exception&) {
+            return false;
         }
         return true;
     }

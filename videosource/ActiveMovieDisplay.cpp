@@ -21,6 +21,14 @@ constexpr LONG kFitToWindow = 4;
 
 int RoundInt(double value) { return static_cast<int>(Round(value)); }
 
+// side x zoom / 100, rounded halves to even, from a product in 64 bits; at most what a window
+// can hold.
+int ZoomedExtent(LONG side, int zoom)
+{
+    const double exact = static_cast<double>(std::int64_t{side} * zoom) / 100.0;
+    return static_cast<int>(std::clamp<std::int64_t>(Round(exact), 0, TActiveMovie::kMaxPictureExtent));
+}
+
 // The renderer windows we replaced the procedure of, with the procedure they had and the
 // component that hooked them. A window forgotten by its component (its media closed) keeps
 // its entry until it dies or the component goes, so hooking it again never chains us to
@@ -130,9 +138,8 @@ void TActiveMovie::LayoutVideo()
         y = RoundInt((ch - h) / 2.0);
     }
     if (mode == mpCustomSize) {
-        const std::int32_t zoom = zoomSize_;
-        w = RoundInt(static_cast<std::int32_t>(sourceW * zoom) / 100.0);
-        h = RoundInt(static_cast<std::int32_t>(sourceH * zoom) / 100.0);
+        w = ZoomedExtent(sourceW, zoomSize_);
+        h = ZoomedExtent(sourceH, zoomSize_);
         x = RoundInt((cw - w) / 2.0);
         y = RoundInt((ch - h) / 2.0);
         const int t = scrollBarsThickness_;
@@ -145,7 +152,7 @@ void TActiveMovie::LayoutVideo()
                 const int m = tall ? w + t : w;
                 const int position = RoundInt(m * scrollFractionX_);
                 hScrollBar_->SetParams(position, 0, m);
-                x = RoundInt(static_cast<std::int32_t>((cw - w) * hScrollBar_->Position()) / static_cast<double>(w));
+                x = RoundInt(static_cast<double>(std::int64_t{cw - w} * hScrollBar_->Position()) / w);
             }
             if (tall) {
                 vScrollBar_->SetSmallChange(RoundInt(h / 50.0));
@@ -153,7 +160,7 @@ void TActiveMovie::LayoutVideo()
                 const int m = wide ? h + t : h;
                 const int position = RoundInt(m * scrollFractionY_);
                 vScrollBar_->SetParams(position, 0, m);
-                y = RoundInt(static_cast<std::int32_t>((ch - h) * vScrollBar_->Position()) / static_cast<double>(h));
+                y = RoundInt(static_cast<double>(std::int64_t{ch - h} * vScrollBar_->Position()) / h);
             }
             if (wide && tall) {
                 cornerPanel_->SetBounds(cw - t, ch - t, t, t);
@@ -281,7 +288,9 @@ void TActiveMovie::SetVisible(bool value)
         return;
     visible_ = value;
     if (!value) {
-        if (Parent() != nullptr) {
+        // A component that follows its parent's colour shows it already, and must go on
+        // following it (the colour setter would end that).
+        if (Parent() != nullptr && !ParentColor()) {
             paintingUnremembered_ = true;
             SetColor(Parent()->Color());
             paintingUnremembered_ = false;

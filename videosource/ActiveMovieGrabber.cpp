@@ -7,6 +7,8 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/dshow/DShowTypes.h"
 #include "platform/dshow/MediaTypes.h"
+#include "videosource/FormReleaseHold.h"
+#include "videosource/MessageWait.h"
 
 #include <cstring>
 
@@ -161,11 +163,17 @@ bool TActiveMovie::BuildGrabberGraph()
         }
     } unlock{driveLock.Get()};
 
-    // The state to go back to if the rewiring fails, so that a failed build leaves the graph
-    // exactly as it found it.
+    // The state to go back to, whatever the outcome: the control goes on reporting the state
+    // it gave the graph (paused media must not run behind a control that says paused).
     OAFilterState stateBefore = State_Stopped;
     if (grabberFilters_.MediaControl->GetState(0, &stateBefore) != S_OK)
         stateBefore = State_Stopped;
+    const auto restoreState = [this, stateBefore] {
+        if (stateBefore == State_Running)
+            grabberFilters_.MediaControl->Run();
+        else if (stateBefore == State_Paused)
+            grabberFilters_.MediaControl->Pause();
+    };
     grabberFilters_.MediaControl->Stop();
 
     ComPtr<IGraphBuilder> builder;
@@ -195,10 +203,7 @@ bool TActiveMovie::BuildGrabberGraph()
         if (grabberFilter)
             graph->RemoveFilter(grabberFilter.Get());
         builder->Connect(upstream.Get(), rendererInput.Get());
-        if (stateBefore == State_Running)
-            grabberFilters_.MediaControl->Run();
-        else if (stateBefore == State_Paused)
-            grabberFilters_.MediaControl->Pause();
+        restoreState();
         return false;
     };
 
@@ -247,7 +252,7 @@ bool TActiveMovie::BuildGrabberGraph()
         return restore();
     if (callback.AdoptConnectedType(connected) == TSampleGrabberCB::FormatUnsupported)
         return restore();
-    grabberFilters_.MediaControl->Run();
+    restoreState();
     return true;
 }
 
@@ -269,47 +274,54 @@ void TActiveMovie::ReleaseGrabberGraph() noexcept
 
 // --- arming ----------------------------------------------------------------------------------
 
-bool TActiveMovie::ArmGrabberForSnapshot()
+bool TActiveMovie::ArmGrabber(TFrameCapture_Dest dest, bool forSnapshot, int boundMs)
 {
     if (!grabberCallback_)
         return false;
-    if (ControlPlayState() != 1) {
-        grabberCallback_->Arm();
+    TSampleGrabberCB& callback = *grabberCallback_;
+    // The component's window may have changed since the graph was built (a new parent).
+    callback.SetNotifyWindow(Handle());
+    captureDest_ = dest;
+    const std::uint32_t tag = dest | (forSnapshot ? kSnapshotFrameTag : 0u);
+    if (ControlPlayState() == 2) {
+        callback.Arm(tag);
         return true;
     }
-    // Paused media sends no samples: play until the frame came, then pause again. The
-    // callback is armed before the play, once the player has carried out the commands given
-    // before it (a seek still under way sends the frame it goes to, a pause still under way
-    // lets a few more frames through): so the frame taken is always the first one the play
-    // sends, which is the frame after the one shown (the player's rule, in its interface header).
-    grabberCallback_->SetRepauseAfterCapture(true);
+    // Paused or stopped media sends no samples, but a seek to the frame it stands on sends
+    // exactly that frame (the player's rule, in its interface header), and nothing moves. A
+    // frame still on its way belongs to the capture that took it: it is delivered first, so
+    // that the callback is idle for ours.
+    if (callback.Busy() && !WaitHoldingReleases([&callback] { return !callback.Busy(); }, boundMs))
+        return false;
     WaitForPlayerCommands();
-    grabberCallback_->Arm();
+    // A burst goes on from there by playing, and the media is paused again after its last
+    // frame (never, without a limit).
+    const bool plays = callback.BurstMode() && callback.BurstCount() != 1;
+    callback.SetRepauseAfterCapture(plays && callback.BurstCount() > 0);
+    callback.Arm(tag);
     try {
-        OleCheck(MediaPlayer()->Play());
+        SeekToShownFrame();
+        if (plays)
+            OleCheck(MediaPlayer()->Play());
     } catch (...) {
-        grabberCallback_->Disarm();
-        grabberCallback_->TakeRepauseRequest();
+        callback.Disarm();
+        callback.TakeRepauseRequest();
         throw;
     }
     return true;
-}
-
-void TActiveMovie::WaitForPlayerCommands()
-{
-    // Handing out its graph, the control first carries out the commands already given.
-    ComPtr<mediaplayer::IActiveMovie> movie;
-    ComPtr<IUnknown> graph;
-    if (MediaPlayer().As(movie) == S_OK)
-        movie->get_FilterGraph(graph.ReleaseAndGetAddressOf());
 }
 
 bool TActiveMovie::CaptureFrames(TFrameCapture_Dest dest)
 {
     if (!grabberReady_ || snapshotPending_ || !grabberCallback_)
         return false;
-    captureDest_ = dest;
-    return ArmGrabberForSnapshot();
+    return ArmGrabber(dest, false, kGrabberFrameWaitMs);
+}
+
+bool TActiveMovie::WaitHoldingReleases(const std::function<bool()>& done, int boundMs)
+{
+    TFormReleaseHold hold(*this);
+    return WaitProcessingMessages(done, boundMs);
 }
 
 void TActiveMovie::AbandonGrabberSnapshot()

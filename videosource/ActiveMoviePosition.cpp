@@ -81,15 +81,18 @@ void TActiveMovie::PollPosition()
 {
     if (!OnPositionChange.Assigned() && selectionEnd_ == -1)
         return;
-    const double p = GetDispDouble(kPosition);
     if (openRewindTicks_ > 0) {
-        // While the player still carries out the pause it reports the position it had
-        // before, which is 0 after an open whatever it shows: only a paused graph's 0 counts.
+        // While the player still carries out the pause and the way back to 0 (on a thread of
+        // its own, however long a decode takes), its position may read 0 with another picture
+        // shown: the first report waits until the player has done what it was told, and then
+        // until a paused graph stands on 0, for at most kOpenRewindTicks ticks.
+        WaitForPlayerCommands();
         --openRewindTicks_;
-        if ((p != 0 || !GraphPaused()) && openRewindTicks_ > 0)
+        if ((GetDispDouble(kPosition) != 0 || !GraphPaused()) && openRewindTicks_ > 0)
             return;
         openRewindTicks_ = 0;
     }
+    const double p = GetDispDouble(kPosition);
     if (p == lastPosition_)
         return;
     const double last = lastPosition_ == -1 ? 0.0 : lastPosition_;
@@ -131,10 +134,37 @@ bool TActiveMovie::GraphPaused() const
     return control->GetState(0, &state) == S_OK && state == State_Paused;
 }
 
+void TActiveMovie::WaitForPlayerCommands()
+{
+    // Handing out its graph, the control first carries out the commands already given.
+    ComPtr<mediaplayer::IActiveMovie> movie;
+    ComPtr<IUnknown> graph;
+    if (MediaPlayer().As(movie) == S_OK)
+        movie->get_FilterGraph(graph.ReleaseAndGetAddressOf());
+}
+
+void TActiveMovie::SeekToShownFrame()
+{
+    const bool inTime = GetDispEnum(kDisplayMode) == mpTime;
+    if (inTime)
+        SetDispEnum(kDisplayMode, mpFrames);
+    try {
+        SetDispDouble(kPosition, GetDispDouble(kPosition));
+    } catch (...) {
+        if (inTime)
+            SetDispEnum(kDisplayMode, mpTime);
+        throw;
+    }
+    if (inTime)
+        SetDispEnum(kDisplayMode, mpTime);
+}
+
 void TActiveMovie::SetRate(double value)
 {
-    rate_ = value;
+    // Kept only once the control took it: a refused rate would be written again at every
+    // change of the play state, and fail there each time.
     SetDispDouble(kRate, value);
+    rate_ = value;
 }
 
 void TActiveMovie::SetSelectionStart(double value)

@@ -5,11 +5,20 @@
 
 #include "framework/Bitmap.h"
 #include "platform/gdi/Gdi.h"
-#include "videosource/MessageWait.h"
 
+#include <algorithm>
+#include <chrono>
 #include <new>
 
 namespace {
+
+// side x percent / 100, rounded halves to even, from a product in 64 bits; between 0 and what
+// a window can hold.
+int ScaledExtent(int side, int percent)
+{
+    const double exact = static_cast<double>(static_cast<std::int64_t>(side) * percent) / 100.0;
+    return static_cast<int>(std::clamp<std::int64_t>(Round(exact), 0, TActiveMovie::kMaxPictureExtent));
+}
 
 // Plays the media again after a snapshot that paused it, whatever way the snapshot ends.
 class ResumeAfterSnapshot {
@@ -115,8 +124,14 @@ bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
     }
     int w2 = 0;
     int h2 = 0;
+    const bool scaled = ScaleToCaptureSize(w, h, w2, h2) != 0;
+    if (w2 <= 0 || h2 <= 0) {
+        // A CaptureSize that leaves no picture: no snapshot, as on the grabber's path.
+        DeleteObject(device);
+        return false;
+    }
     try {
-        if (ScaleToCaptureSize(w, h, w2, h2)) {
+        if (scaled) {
             TBitmap temporary;
             temporary.SetHandle(device);
             device = nullptr;
@@ -145,8 +160,8 @@ WordBool TActiveMovie::ScaleToCaptureSize(int w, int h, int& newW, int& newH) co
         newH = h;
         return WordFalse;
     }
-    newW = static_cast<int>(Round(static_cast<std::int32_t>(w * captureSize_) / 100.0));
-    newH = static_cast<int>(Round(static_cast<std::int32_t>(h * captureSize_) / 100.0));
+    newW = ScaledExtent(w, captureSize_);
+    newH = ScaledExtent(h, captureSize_);
     return WordTrue;
 }
 
@@ -162,12 +177,11 @@ void TActiveMovie::DrawIntoImage(TGraphic* graphic, TImage* image, const TRect& 
 
 bool TActiveMovie::GrabFromSampleGrabber(TBitmap*& bitmap)
 {
-    if (!grabberReady_ || snapshotPending_)
+    if (!grabberReady_ || snapshotPending_ || !grabberCallback_)
         return false;
     snapshotPending_ = true;
     snapshotDone_ = false;
     snapshotBitmap_ = std::make_unique<TBitmap>();
-    captureDest_ = fcMemory;
     struct EndWait {
         TActiveMovie& movie;
         ~EndWait()
@@ -177,19 +191,28 @@ bool TActiveMovie::GrabFromSampleGrabber(TBitmap*& bitmap)
             movie.snapshotDone_ = false;
         }
     } endWait{*this};
-    if (!ArmGrabberForSnapshot())
-        return false;
-    // The grabber may never deliver (the graph stopped, the media ended, the frame could not
-    // be built): the wait is bounded, and then the grab fails as any failed grab does. It
-    // ends sooner once the callback is disarmed with no frame pending, as when paused media
-    // played from its last frame ends at once and its stop disarms the callback.
-    TSampleGrabberCB& callback = *grabberCallback_;
-    const auto noFrameToCome = [&callback] { return !callback.Armed() && !callback.Busy(); };
-    if (!WaitProcessingMessages([&] { return snapshotDone_ || noFrameToCome(); }, kGrabberFrameWaitMs) ||
-        !snapshotDone_) {
+    // The grabber may never deliver (the graph stopped, the frame could not be built): the
+    // wait, the delivery of a frame still on its way included, is bounded, and then the grab
+    // fails as any failed grab does. It ends sooner once the callback is disarmed with no
+    // frame pending (the stop of media played for a burst disarms it).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGrabberFrameWaitMs);
+    const auto remainingMs = [&deadline] {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<std::int64_t>(left.count(), 0));
+    };
+    if (!ArmGrabber(fcMemory, true, remainingMs())) {
         AbandonGrabberSnapshot();
         return false;
     }
+    TSampleGrabberCB& callback = *grabberCallback_;
+    const auto noFrameToCome = [&callback] { return !callback.Armed() && !callback.Busy(); };
+    if (!WaitHoldingReleases([&] { return snapshotDone_ || noFrameToCome(); }, remainingMs()) || !snapshotDone_) {
+        AbandonGrabberSnapshot();
+        return false;
+    }
+    // A CaptureSize that leaves no picture delivers none.
+    if (snapshotBitmap_->Empty())
+        return false;
     if (bitmap == nullptr)
         bitmap = new TBitmap();
     bitmap->Assign(snapshotBitmap_.get());

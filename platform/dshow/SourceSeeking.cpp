@@ -1,6 +1,11 @@
 // IMediaSeeking of the file source: positions in media time (100 ns) or in frames.
 #include "platform/dshow/VideoSourceFilter.h"
 
+#include "platform/dshow/TestDelays.h"
+
+#include <chrono>
+#include <thread>
+
 namespace {
 
 constexpr DWORD kCapabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards |
@@ -219,6 +224,8 @@ HRESULT VideoSourceFilter::SetPositions(LONGLONG* current, DWORD currentFlags, L
             if (state == State_Running) {
                 StartStreaming();
             } else if (state == State_Paused && pin_.IsConnected()) {
+                if (const int delayMs = PausedSeekDelayMs(); delayMs > 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                 result = DeliverFrame(target);
                 if (result == S_OK)
                     LookAheadAfter(target);

@@ -4,6 +4,7 @@
 // the control still loads.
 #include "framework/LayoutReader.h"
 #include "framework/LayoutWriter.h"
+#include "platform/user/ScriptedDialogService.h"
 #include "tests/support/NumberedVideos.h"
 #include "tests/videosource/MovieFixture.h"
 
@@ -119,6 +120,53 @@ TEST_F(MovieTest, SelectionBoundsAcceptOnlyAConsistentRange)
     EXPECT_EQ(-1.0, movie_->SelectionEnd());
     movie_->SetSelectionStart(-1);
     EXPECT_EQ(-1.0, movie_->SelectionStart());
+}
+
+// Only a rate the control took is kept: one it refused would be written again at every change
+// of the play state, failing there and skipping the rest of the handler (the pause after the
+// open among it), with an error box each time.
+TEST_F(MovieTest, ARateTheControlRefusesIsNotKept)
+{
+    ScriptedDialogService dialogs;
+    ScopedDialogService scope(dialogs);
+    EXPECT_ANY_THROW(movie_->SetRate(100));
+    EXPECT_EQ(1.0, movie_->Rate());
+    OpenAndWaitFirstReport(Video());
+    ASSERT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 1; }));
+    EXPECT_EQ(0u, movie_->FramePosition());
+    movie_->Play();
+    ASSERT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 2; }));
+    EXPECT_ANY_THROW(movie_->SetRate(0.01));
+    EXPECT_EQ(1.0, movie_->Rate());
+    movie_->SetRate(2);
+    EXPECT_EQ(2.0, movie_->Rate());
+    EXPECT_EQ(2.0, movie_->GetDispDouble(1028));
+    EXPECT_TRUE(movie_->Pause());
+    EXPECT_TRUE(WaitUntil([&] { return movie_->GetDispInt(1068) == 1; }));
+    Pump(200); // the play-state reports go through the handler
+    EXPECT_EQ(2.0, movie_->GetDispDouble(1028));
+    EXPECT_TRUE(dialogs.MessageBoxes().empty());
+}
+
+// Hidden, the component shows its parent's colour; shown again, it follows the parent's colour
+// as before, or shows its own.
+TEST_F(MovieTest, HidingAndShowingKeepsFollowingTheParentsColour)
+{
+    movie_->SetVisible(true);
+    form_->SetColor(clRed);
+    EXPECT_EQ(clRed, movie_->Color());
+    movie_->SetVisible(false);
+    movie_->SetVisible(true);
+    EXPECT_TRUE(movie_->ParentColor());
+    form_->SetColor(clBlue);
+    EXPECT_EQ(clBlue, movie_->Color());
+
+    movie_->SetColor(clLime);
+    movie_->SetVisible(false);
+    EXPECT_EQ(clBlue, movie_->Color());
+    movie_->SetVisible(true);
+    EXPECT_EQ(clLime, movie_->Color());
+    EXPECT_FALSE(movie_->ParentColor());
 }
 
 TEST_F(MovieTest, EnabledIsThePlayersWhileThePanelStaysEnabled)

@@ -72,6 +72,11 @@ TEST_F(Geometry, ZoomedCustomSizeScrollsWithBothBarsAndTheCorner)
     EXPECT_EQ(Bounds(0, 284, 384, 16), h->BoundsRect());
     EXPECT_EQ(Bounds(384, 0, 16, 284), v->BoundsRect());
 
+    // A zoom whose products pass 32 bits places the picture where the bars' positions say.
+    movie_->SetZoomSize(100000);
+    EXPECT_EQ(Bounds(-159808, -119858, 320000, 240000), Panel());
+    movie_->SetZoomSize(200);
+
     // A zoom of 0 or below is ignored.
     movie_->SetZoomSize(0);
     movie_->SetZoomSize(-5);

@@ -1,6 +1,7 @@
 // Snapshots and the component's waiting: a playing video is paused for the grab and plays
 // again, CaptureSize scales the frame with halves to even, OnCreate follows the window
 // set-up, and the bounded wait that keeps the messages going.
+#include "platform/dshow/TestDelays.h"
 #include "tests/support/NumberedVideos.h"
 #include "tests/videosource/MovieFixture.h"
 #include "videosource/MessageWait.h"
@@ -47,6 +48,40 @@ TEST_F(MovieTest, CaptureSizeScalesTheFrameRoundingHalvesToEven)
     ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
     EXPECT_EQ(175, image_->Picture()->Width());
     EXPECT_EQ(0, ShownNumber(image_));
+
+    // Sizes that leave no picture: no snapshot, the image as it was.
+    for (int size : {0, -20}) {
+        movie_->SetCaptureSize(size);
+        EXPECT_EQ(WordFalse, movie_->SnapshotToImage(image_)) << size;
+        EXPECT_EQ(175, image_->Picture()->Width());
+    }
+    // Products past 32 bits are not wrapped: the size stops at what a window can hold.
+    movie_->SetCaptureSize(2000000000);
+    EXPECT_EQ(WordTrue, movie_->ScaleToCaptureSize(175, 1, w, h));
+    EXPECT_EQ(TActiveMovie::kMaxPictureExtent, w);
+    EXPECT_EQ(TActiveMovie::kMaxPictureExtent, h);
+}
+
+// The first report after an open shows frame 0 however late the player gets back there: here
+// the control has played a few frames before its pause, and its seek back to 0 is slow.
+TEST_F(MovieTest, TheFirstReportShowsFrameZeroWhenThePlayersWayBackIsSlow)
+{
+    const std::string path = testvideos::NumberedVideo("slow.avi", 60, "-c:v mjpeg -q:v 3");
+    ASSERT_FALSE(path.empty());
+    ScopedPausedSeekDelay slow(400);
+    movie_->RelayTimer()->SetEnabled(false);
+    movie_->SetFileName(ToWideString(path));
+    movie_->OpenMedia();
+    ASSERT_TRUE(WaitUntil([&] { return events_.Has("openComplete 60"); }));
+    Pump(300); // the control plays on: nothing pauses it without the relay
+    movie_->RelayTimer()->SetEnabled(true);
+    ASSERT_TRUE(WaitUntil([&] { return !events_.positions.empty(); }, 5000));
+    const PositionReport first = events_.positions.front();
+    EXPECT_EQ(0u, first.NewFrame);
+    EXPECT_TRUE(first.SnapshotOk);
+    EXPECT_EQ(0, first.Shown);
+    Pump(300);
+    EXPECT_EQ(1u, events_.positions.size());
 }
 
 class CreateRecorder : public TObject {

@@ -7,6 +7,7 @@
 #include "framework/Exceptions.h"
 
 #include <filesystem>
+#include <limits>
 
 using namespace grabbertest;
 
@@ -45,7 +46,7 @@ TEST_F(CaptureSaving, SnapshotFilesAndTheirNames)
     std::string name;
     EXPECT_TRUE(movie_->TakeSnapshot(1, name, nullptr, nullptr));
     EXPECT_EQ(folder_.Path("am000042.bmp"), name);
-    EXPECT_EQ(18, FileFrameNumber(name)); // the frame after the one the seek showed
+    EXPECT_EQ(17, FileFrameNumber(name)); // the frame the seek showed
     const std::vector<unsigned char> bmp = ReadFileBytes(name);
     ASSERT_GT(bmp.size(), 30u);
     EXPECT_EQ(24, bmp[28]); // a grabber frame is 24 bits a pixel
@@ -56,7 +57,7 @@ TEST_F(CaptureSaving, SnapshotFilesAndTheirNames)
     EXPECT_TRUE(movie_->TakeSnapshot(2, name, nullptr, nullptr));
     EXPECT_EQ(folder_.Path("am000001.jpg"), name); // the JPEG counter is its own
     EXPECT_EQ(0xC0, JpegFrameMarker(name));        // baseline, progressive display or not
-    EXPECT_EQ(31, FileFrameNumber(name));
+    EXPECT_EQ(30, FileFrameNumber(name));
 
     // A name without any "." gets the extension; a "." anywhere in the path keeps it as is.
     name = folder_.Path("shot");
@@ -76,18 +77,27 @@ TEST_F(CaptureSaving, SnapshotWriteFailures)
 {
     ASSERT_NO_FATAL_FAILURE(Open(60));
     ASSERT_NO_FATAL_FAILURE(SeekPaused(12));
-    // Kind 1 swallows the failure and reports a snapshot; kind 2 lets it reach the caller.
+    // Kind 1 reports the failure as no snapshot; kind 2 lets it reach the caller.
     std::string name = folder_.Path("missing/shot.bmp");
-    EXPECT_TRUE(movie_->TakeSnapshot(1, name, nullptr, nullptr));
+    EXPECT_FALSE(movie_->TakeSnapshot(1, name, nullptr, nullptr));
     EXPECT_FALSE(std::filesystem::exists(name));
     name = folder_.Path("missing/shot.jpg");
     EXPECT_THROW(movie_->TakeSnapshot(2, name, nullptr, nullptr), EInOutError);
+    // The sequence at its last number: a capture that needs a new name is refused.
+    BmpSequenceCounter() = std::numeric_limits<std::int32_t>::max();
+    name.clear();
+    EXPECT_FALSE(movie_->TakeSnapshot(1, name, nullptr, nullptr));
+    const Capture refused = CaptureOne(fcBMP);
+    EXPECT_FALSE(refused.Success);
+    EXPECT_TRUE(refused.FileName.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
+    BmpSequenceCounter() = 0;
     // Nothing is left waiting: the next snapshot works.
     EXPECT_TRUE(WaitUntil([&] { return PlayState() == 1; }));
     ASSERT_NO_FATAL_FAILURE(SeekPaused(4));
     name = folder_.Path("after.bmp");
     EXPECT_TRUE(movie_->TakeSnapshot(1, name, nullptr, nullptr));
-    EXPECT_EQ(5, FileFrameNumber(name));
+    EXPECT_EQ(4, FileFrameNumber(name));
 }
 
 TEST_F(CaptureSaving, DeliveredFilesAtHalfSize)
@@ -102,13 +112,13 @@ TEST_F(CaptureSaving, DeliveredFilesAtHalfSize)
     EXPECT_EQ(88, bmp.Width);
     EXPECT_EQ(72, bmp.Height);
     EXPECT_EQ(24, bmp.BitsPerPixel);
-    EXPECT_EQ(10, bmp.Number);
+    EXPECT_EQ(9, bmp.Number);
     TBitmap loaded;
     loaded.LoadFromFile(bmp.FileName);
     EXPECT_EQ(88, loaded.Width());
     EXPECT_EQ(72, loaded.Height());
     EXPECT_EQ(24, ReadFileBytes(bmp.FileName)[28]);
-    EXPECT_EQ(10, FileFrameNumber(bmp.FileName));
+    EXPECT_EQ(9, FileFrameNumber(bmp.FileName));
 }
 
 TEST_F(CaptureSaving, DeliveredJpegIsProgressiveWhenAskedFor)
@@ -125,7 +135,7 @@ TEST_F(CaptureSaving, DeliveredJpegIsProgressiveWhenAskedFor)
     EXPECT_EQ(folder_.Path("am000002.jpg"), progressive.FileName);
     EXPECT_TRUE(progressive.Success);
     EXPECT_EQ(0xC2, JpegFrameMarker(progressive.FileName));
-    EXPECT_EQ(41, FileFrameNumber(progressive.FileName));
+    EXPECT_EQ(40, FileFrameNumber(progressive.FileName));
 }
 
 TEST_F(CaptureSaving, UnwritableFolderReportsFailureWithTheName)
@@ -138,7 +148,7 @@ TEST_F(CaptureSaving, UnwritableFolderReportsFailureWithTheName)
     const Capture bmp = CaptureOne(fcBMP);
     EXPECT_FALSE(bmp.Success);
     EXPECT_EQ(readOnly + "/am000001.bmp", bmp.FileName);
-    EXPECT_EQ(3, bmp.Number); // the event still carries the frame
+    EXPECT_EQ(2, bmp.Number); // the event still carries the frame
     movie_->SetStoragePath(folder_.Path("missing"));
     ASSERT_NO_FATAL_FAILURE(SeekPaused(20));
     const Capture jpg = CaptureOne(fcJPEG);

@@ -13,6 +13,7 @@
 #include "platform/mediaplayer/MediaPlayerInterfaces.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 using namespace grabbertest;
 
@@ -66,47 +67,72 @@ TEST_F(MovieGrabber, NoSampleGrabberOnTheMachine)
     bare->Free();
 }
 
-// Paused media plays for a grabber snapshot, and the player resumes with the frame after the
-// one shown: the snapshot gives exactly that frame, however the media came to rest (opened,
-// seeks, the re-pause of the snapshot before), and pauses again.
-TEST_F(MovieGrabber, SnapshotWhilePausedGivesTheFrameAfterTheShownOneAndStaysPaused)
+// A grabber snapshot of paused media takes the frame shown and leaves the media where it is,
+// however it came to rest (opened, seeks, a snapshot before), at the last frame too.
+TEST_F(MovieGrabber, SnapshotWhilePausedGivesTheShownFrameAndMovesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(60));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_.positionReports == 1; }));
     ASSERT_EQ(0, RendererFrame());
-    EXPECT_EQ(1, Snapshot());
+    EXPECT_EQ(0, Snapshot());
     // The second seek to 57 leaves the position the component reports unchanged, so the
-    // snapshot starts while that seek may still be under way: its frame is not the one taken.
-    for (Cardinal frame : {10u, 57u, 57u, 30u, 37u, 5u}) {
+    // snapshot starts while that seek may still be under way.
+    for (Cardinal frame : {10u, 57u, 57u, 30u, 37u, 5u, 59u}) {
         ASSERT_NO_FATAL_FAILURE(SeekPaused(frame));
-        EXPECT_EQ(static_cast<int>(frame) + 1, Snapshot()) << frame;
-        EXPECT_EQ(176, image_->Picture()->Bitmap()->Width());
-        EXPECT_EQ(144, image_->Picture()->Bitmap()->Height());
-        // Paused again by the delivery; the control never reports playing for long.
-        EXPECT_EQ(1, PlayState()) << frame;
-        EXPECT_FALSE(movie_->GrabberCallback()->Armed());
-        EXPECT_FALSE(movie_->GrabberCallback()->Busy());
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(static_cast<int>(frame), Snapshot()) << frame;
+            EXPECT_EQ(176, image_->Picture()->Bitmap()->Width());
+            EXPECT_EQ(144, image_->Picture()->Bitmap()->Height());
+            EXPECT_EQ(1, PlayState()) << frame;
+            EXPECT_EQ(static_cast<int>(frame), RendererFrame()) << frame;
+            EXPECT_FALSE(movie_->GrabberCallback()->Armed());
+            EXPECT_FALSE(movie_->GrabberCallback()->Busy());
+        }
     }
-    // Where the delivery's pause stopped the media (a frame or a few later), the next
-    // snapshot takes the frame after.
-    for (int round = 0; round < 3; ++round) {
-        const int shown = RendererFrame();
-        ASSERT_GE(shown, 1) << round;
-        ASSERT_LT(shown, 59) << round;
-        EXPECT_EQ(shown + 1, Snapshot()) << round;
-        EXPECT_EQ(1, PlayState()) << round;
-    }
+    Pump(200);
+    EXPECT_EQ(7, recorder_.positionReports); // the open and the six seeks that moved
+    EXPECT_EQ(0, recorder_.endsOfStream);
     EXPECT_TRUE(recorder_.captures.empty()); // every frame went to its snapshot
+}
 
-    // At the last frame there is no frame after it: playing ends at once with the end of the
-    // stream, and the snapshot fails without waiting out its bound.
-    ASSERT_NO_FATAL_FAILURE(SeekPaused(59));
-    EXPECT_EQ(-1, Snapshot());
-    EXPECT_EQ(0, PlayState());
-    EXPECT_TRUE(WaitUntil([&] { return recorder_.endsOfStream == 1; })); // fired by the relay tick
-    EXPECT_EQ(59, RendererFrame());
-    EXPECT_FALSE(movie_->GrabberCallback()->Armed());
-    EXPECT_FALSE(movie_->GrabberCallback()->RepauseAfterCapture());
-    EXPECT_TRUE(recorder_.captures.empty());
+namespace {
+
+// The main window's use: a snapshot in every position report.
+class SnapshotInEveryReport : public TObject {
+public:
+    SnapshotInEveryReport(TActiveMovie* movie, TImage* image) : movie_(movie), image_(image) {}
+    void PositionChange(TObject*, double, double, Cardinal, Cardinal newFrame)
+    {
+        frames.push_back(newFrame);
+        shown.push_back(movie_->SnapshotToImage(image_) ? ShownNumberOf(image_) : -1);
+    }
+    std::vector<Cardinal> frames;
+    std::vector<int> shown;
+
+private:
+    TActiveMovie* movie_;
+    TImage* image_;
+};
+
+} // namespace
+
+// With the grabber on, the chain seek, report, snapshot stops where nothing moves: one report
+// after the open and one after a seek, each showing its frame.
+TEST_F(MovieGrabber, ASnapshotInEveryReportGivesOneReportPerPosition)
+{
+    SnapshotInEveryReport reports(movie_, image_);
+    movie_->OnPositionChange.Assign(&reports, &SnapshotInEveryReport::PositionChange);
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    ASSERT_TRUE(WaitUntil([&] { return !reports.shown.empty(); }));
+    Pump(1500);
+    EXPECT_EQ(std::vector<int>{0}, reports.shown);
+    movie_->SeekToFrame(50);
+    ASSERT_TRUE(WaitUntil([&] { return reports.shown.size() >= 2; }));
+    Pump(1500);
+    EXPECT_EQ((std::vector<int>{0, 50}), reports.shown);
+    EXPECT_EQ((std::vector<Cardinal>{0, 50}), reports.frames);
+    EXPECT_EQ(50, RendererFrame());
+    EXPECT_EQ(1, PlayState());
 }
 
 TEST_F(MovieGrabber, SnapshotWhilePlayingGivesALaterFrameAndPlaysOn)
@@ -126,29 +152,44 @@ TEST_F(MovieGrabber, SnapshotWhilePlayingGivesALaterFrameAndPlaysOn)
 TEST_F(MovieGrabber, BoundedWaitWhenNoSampleComes)
 {
     ASSERT_NO_FATAL_FAILURE(Open(60));
-    movie_->Stop();
-    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 0; }));
-    // The stop's rewind is carried out and its report has disarmed the callback: the
-    // snapshot arms it afresh, and no sample comes.
-    ASSERT_TRUE(ControlGraph());
-    Pump(200);
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(14));
+    // A frame whose delivery never comes keeps the callback busy: no sample can be taken.
+    TSampleGrabberCB* callback = movie_->GrabberCallback();
+    FrameWindow swallow(*callback);
+    swallow.Deliver = false;
+    callback->SetNotifyWindow(swallow.Handle());
+    callback->Arm();
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(3));
+    ASSERT_TRUE(WaitUntil([&] { return swallow.Frames().size() == 1; }));
+    callback->SetNotifyWindow(movie_->Handle());
     image_->Picture()->Bitmap()->SetSize(7, 5);
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(movie_->SnapshotToImage(image_));
     EXPECT_GE(timer.elapsed(), TActiveMovie::kGrabberFrameWaitMs - 50);
-    // As after any failed grab: image untouched, the callback disarmed, nothing pending.
+    // As after any failed grab: image untouched, the callback disarmed, the media where it was.
     EXPECT_EQ(7, image_->Picture()->Bitmap()->Width());
-    EXPECT_FALSE(movie_->GrabberCallback()->Armed());
-    EXPECT_FALSE(movie_->GrabberCallback()->Busy());
+    EXPECT_FALSE(callback->Armed());
+    EXPECT_EQ(1, PlayState());
+    EXPECT_EQ(3, RendererFrame());
+    swallow.DeliverPending();
+    EXPECT_FALSE(callback->Busy());
+
+    // Stopped media still shows a frame (the stop went back to 0): the snapshot takes it at
+    // once. (The stop's report, which disarms the callback, is let through first.)
+    movie_->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return PlayState() == 0; }));
+    Pump(200);
+    EXPECT_EQ(0, Snapshot());
     EXPECT_EQ(0, PlayState());
+    EXPECT_EQ(0, RendererFrame());
     // Playing again, the next snapshot works.
     movie_->Play();
     ASSERT_TRUE(WaitUntil([&] { return PlayState() == 2; }));
     EXPECT_GE(Snapshot(), 0);
 }
 
-TEST_F(MovieGrabber, BoundedWaitRepausesWhatTheSnapshotStarted)
+TEST_F(MovieGrabber, BoundedWaitLeavesPausedMediaPaused)
 {
     ASSERT_NO_FATAL_FAILURE(Open(250));
     ASSERT_NO_FATAL_FAILURE(SeekPaused(20));
@@ -167,7 +208,7 @@ TEST_F(MovieGrabber, BoundedWaitRepausesWhatTheSnapshotStarted)
     image_->Picture()->Bitmap()->SetSize(7, 5);
     EXPECT_FALSE(movie_->SnapshotToImage(image_));
     EXPECT_EQ(7, image_->Picture()->Bitmap()->Width());
-    // The snapshot had to play the paused media: it is paused again, and nothing is left armed.
+    // The media stays paused, and nothing is left armed.
     EXPECT_TRUE(WaitUntil([&] { return PlayState() == 1; }, 5000));
     EXPECT_FALSE(callback->Armed());
     EXPECT_FALSE(callback->RepauseAfterCapture());
@@ -176,7 +217,7 @@ TEST_F(MovieGrabber, BoundedWaitRepausesWhatTheSnapshotStarted)
     swallow.DeliverPending();
     EXPECT_FALSE(callback->Busy());
     ASSERT_NO_FATAL_FAILURE(SeekPaused(140));
-    EXPECT_EQ(141, Snapshot());
+    EXPECT_EQ(140, Snapshot());
 }
 
 namespace {
@@ -331,7 +372,7 @@ TEST_F(MovieGrabber, WithoutTheLogoTheReadyReportBuildsAgain)
         EXPECT_EQ(0, movie_->GrabberStatus().rfind(u"Sample Grabber", 0));
         EXPECT_FALSE(movie_->VideoHidden());
         ASSERT_NO_FATAL_FAILURE(SeekPaused(33));
-        EXPECT_EQ(34, Snapshot()) << frames;
+        EXPECT_EQ(33, Snapshot()) << frames;
         EXPECT_EQ(1, PlayState());
     }
 }
@@ -369,12 +410,12 @@ TEST_F(MovieGrabber, BurstStartedByASnapshot)
     movie_->SetFGrabber_BurstCount(4);
     movie_->SetFGrabber_BurstInterval(3);
     ASSERT_NO_FATAL_FAILURE(SeekPaused(10));
-    // The first frame completes the snapshot, the others reach the event; after the last one
-    // the media is paused again.
-    EXPECT_EQ(11, Snapshot());
+    // The first frame (the one shown) completes the snapshot, the others reach the event; after
+    // the last one the media is paused again.
+    EXPECT_EQ(10, Snapshot());
     ASSERT_TRUE(WaitUntil([&] { return recorder_.captures.size() == 3 && PlayState() == 1; }));
     const std::vector<int> numbers = recorder_.Numbers();
-    int previous = 11;
+    int previous = 10;
     for (int number : numbers) {
         EXPECT_GT(number, previous);
         previous = number;
@@ -402,10 +443,102 @@ TEST_F(MovieGrabber, UnlimitedBurstRunsUntilTheControlStops)
     WaitUntil([&] { return timer.elapsed() > 400; }, 1000);
     EXPECT_EQ(atStop, recorder_.captures.size());
     const std::vector<int> numbers = recorder_.Numbers();
-    // The first frame the play sends, then later frames in stream order (the exact spacing in
-    // samples is checked on paused seeks above: here a sample that comes while a frame waits
-    // for its delivery is not counted).
-    EXPECT_EQ(1, numbers.front());
+    // The frame shown, then later frames in stream order (the exact spacing in samples is
+    // checked on paused seeks above: here a sample that comes while a frame waits for its
+    // delivery is not counted).
+    EXPECT_EQ(0, numbers.front());
     for (std::size_t i = 1; i < numbers.size(); ++i)
         EXPECT_GT(numbers[i], numbers[i - 1]) << i;
+}
+
+namespace {
+
+// Tells when its owner has freed it.
+class FreedFlag : public TComponent {
+public:
+    FreedFlag(TComponent* owner, bool& freed) : TComponent(owner), freed_(freed) {}
+    ~FreedFlag() override { freed_ = true; }
+
+private:
+    bool& freed_;
+};
+
+} // namespace
+
+// A form released (Release, or a close with caFree) while a grabber snapshot waits goes once
+// the wait is over: the component stays whole until its snapshot has returned.
+TEST_F(MovieGrabber, AFormReleasedDuringASnapshotGoesAfterIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(8));
+    bool freed = false;
+    new FreedFlag(form_, freed);
+    form_->Release();
+    EXPECT_EQ(8, Snapshot());
+    EXPECT_FALSE(freed);
+    EXPECT_TRUE(WaitUntil([&] { return freed; }));
+    form_ = nullptr;
+    movie_ = nullptr;
+}
+
+// Moved to another parent, the component has a new window, and the grabber's frames follow it.
+TEST_F(MovieGrabber, FramesFollowTheComponentToAnotherParent)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(150));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(12));
+    const HWND before = movie_->Handle();
+    auto* panel = new TPanel(form_);
+    panel->SetParent(form_);
+    panel->SetBounds(0, 0, 300, 260);
+    movie_->SetParent(panel);
+    ASSERT_NE(before, movie_->Handle());
+    EXPECT_EQ(12, Snapshot());
+    EXPECT_EQ(1, PlayState());
+    // A burst plays the paused media and pauses it again after its last frame.
+    movie_->SetFGrabber_BurstMode(WordTrue);
+    movie_->SetFGrabber_BurstCount(3);
+    movie_->SetFGrabber_BurstInterval(2);
+    ASSERT_TRUE(movie_->CaptureFrames(fcMemory));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_.captures.size() == 3 && PlayState() == 1; }));
+    EXPECT_EQ(12, recorder_.captures.front().Number);
+}
+
+// A build on paused media leaves it paused on its frame, as the control reports it.
+TEST_F(MovieGrabber, ABuildOnPausedMediaLeavesItPaused)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(250));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(20));
+    ASSERT_TRUE(movie_->BuildGrabberGraph());
+    Pump(300);
+    ComPtr<IMediaControl> control;
+    ASSERT_EQ(S_OK, ControlGraph().As(control));
+    OAFilterState state = State_Running;
+    EXPECT_EQ(S_OK, control->GetState(0, &state));
+    EXPECT_EQ(State_Paused, state);
+    EXPECT_EQ(20, RendererFrame());
+    EXPECT_EQ(20u, movie_->FramePosition());
+    EXPECT_EQ(1, PlayState());
+}
+
+// A frame taken for a capture and still on its way when a snapshot starts goes to the capture's
+// file; the snapshot gets a frame of its own.
+TEST_F(MovieGrabber, ACaptureFramePendingWhenASnapshotStartsGoesToItsFile)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(60));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(25));
+    ASSERT_TRUE(movie_->CaptureFrames(fcBMP));
+    // Posted but not delivered: no message is handled until the snapshot.
+    TSampleGrabberCB* callback = movie_->GrabberCallback();
+    QElapsedTimer timer;
+    timer.start();
+    while (callback->FrameSection() == nullptr && timer.elapsed() < 5000)
+        QThread::msleep(5);
+    ASSERT_NE(nullptr, callback->FrameSection());
+    EXPECT_EQ(25, Snapshot());
+    ASSERT_EQ(1u, recorder_.captures.size());
+    EXPECT_EQ(fcBMP, recorder_.captures[0].Dest);
+    EXPECT_TRUE(recorder_.captures[0].Success);
+    EXPECT_EQ(folder_.Path("am000001.bmp"), recorder_.captures[0].FileName);
+    EXPECT_EQ(25, recorder_.captures[0].Number);
+    EXPECT_EQ(1, PlayState());
 }
