@@ -279,8 +279,9 @@ bool TActiveMovie::ArmGrabber(TFrameCapture_Dest dest, bool forSnapshot, int bou
     if (!grabberCallback_)
         return false;
     TSampleGrabberCB& callback = *grabberCallback_;
-    // The component's window may have changed since the graph was built (a new parent).
-    callback.SetNotifyWindow(Handle());
+    // The component's window may have changed since the graph was built (a new parent); with
+    // none at all (no parent) frames cannot be delivered, and the grab fails on its own.
+    callback.SetNotifyWindow(HandleOrNull());
     captureDest_ = dest;
     const std::uint32_t tag = dest | (forSnapshot ? kSnapshotFrameTag : 0u);
     if (ControlPlayState() == 2) {
