@@ -313,6 +313,12 @@ void TActiveMovie::RelayTick(TObject*)
             pollNow = false;
         }
     }
+    // A capture whose last frame could not be posted (no window to take it) leaves its request
+    // to pause again standing, with nothing waiting for the frame: the media that played for
+    // it is paused here. Armed or busy, the capture is still under way.
+    if (grabberCallback_ && !snapshotPending_ && !grabberCallback_->Armed() && !grabberCallback_->Busy() &&
+        grabberCallback_->TakeRepauseRequest() && OpenState() == 6 && ControlPlayState() == 2)
+        OleCheck(MediaPlayer()->Pause());
     if (OpenState() == 6) {
         if (pollNow)
             PollPosition();

@@ -542,3 +542,20 @@ TEST_F(MovieGrabber, ACaptureFramePendingWhenASnapshotStartsGoesToItsFile)
     EXPECT_EQ(25, recorder_.captures[0].Number);
     EXPECT_EQ(1, PlayState());
 }
+
+// Frames that cannot be posted (no window to take them) end a burst all the same: the media
+// that played for it is paused again.
+TEST_F(MovieGrabber, ABurstWhoseFramesCannotBeDeliveredStillPausesAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(150));
+    ASSERT_NO_FATAL_FAILURE(SeekPaused(10));
+    movie_->SetFGrabber_BurstMode(WordTrue);
+    movie_->SetFGrabber_BurstCount(3);
+    movie_->SetFGrabber_BurstInterval(2);
+    ASSERT_TRUE(movie_->CaptureFrames(fcMemory));
+    movie_->GrabberCallback()->SetNotifyWindow(nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return PlayState() == 1 && !movie_->GrabberCallback()->Armed(); }));
+    EXPECT_FALSE(movie_->GrabberCallback()->RepauseAfterCapture());
+    EXPECT_LE(recorder_.captures.size(), 1u); // the first frame may have gone out before
+    EXPECT_EQ(0, recorder_.endsOfStream);
+}
