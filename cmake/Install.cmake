@@ -26,7 +26,8 @@ add_custom_command(OUTPUT ${QUELLON_CHANGELOG_GZ}
   DEPENDS ${QUELLON_DATA_DIR}/changelog
   VERBATIM)
 add_custom_target(quellon_docs ALL DEPENDS ${QUELLON_CHANGELOG_GZ})
-install(FILES ${QUELLON_DATA_DIR}/copyright ${QUELLON_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The documentation folder is named after the package, whatever the project is called.
+install(FILES ${QUELLON_DATA_DIR}/copyright ${QUELLON_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quellon)
 
 # Manual pages from the programs' own --help, so they cannot say otherwise. --help needs no
 # display (it is answered before the windowing system starts).
