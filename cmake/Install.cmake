@@ -41,14 +41,27 @@ if(HELP2MAN_EXECUTABLE)
     else()
       set(name "convert pictures, render, check and capture Quellon movies from the command line")
     endif()
+    # kqltool's page also holds the --help of each of its commands.
+    set(include)
+    set(include_option)
+    if(tool STREQUAL "kqltool")
+      set(include ${man_dir}/kqltool-commands.h2m)
+      set(include_option --include=${include})
+      add_custom_command(OUTPUT ${include}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+        COMMAND ${CMAKE_COMMAND} -DKQLTOOL=$<TARGET_FILE:kqltool> -DOUTPUT=${include}
+                -P ${PROJECT_SOURCE_DIR}/cmake/KqltoolCommands.cmake
+        DEPENDS kqltool ${PROJECT_SOURCE_DIR}/cmake/KqltoolCommands.cmake
+        VERBATIM)
+    endif()
     add_custom_command(OUTPUT ${man_dir}/${tool}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
               ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr --section=1
-              --version-string=${PROJECT_VERSION} --name=${name}
+              --version-string=${PROJECT_VERSION} --name=${name} ${include_option}
               --output=${man_dir}/${tool}.1 $<TARGET_FILE:${tool}>
       COMMAND gzip -9nf ${man_dir}/${tool}.1
-      DEPENDS ${tool}
+      DEPENDS ${tool} ${include}
       COMMENT "Manual page ${tool}(1) from ${tool} --help"
       VERBATIM)
     list(APPEND man_pages ${man_dir}/${tool}.1.gz)

@@ -23,7 +23,7 @@ echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Architecture Depends
 
 echo "lintian:"
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian found errors"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
 
 work=$(mktemp -d)
 removed=0
