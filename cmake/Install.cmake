@@ -30,9 +30,12 @@ add_custom_target(quellon_docs ALL DEPENDS ${QUELLON_CHANGELOG_GZ})
 install(FILES ${QUELLON_DATA_DIR}/copyright ${QUELLON_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quellon)
 
 # Manual pages from the programs' own --help, so they cannot say otherwise. --help needs no
-# display (it is answered before the windowing system starts).
+# display (it is answered before the windowing system starts). The sanitizer and fuzzing
+# builds are for tests, not for installing: they make none.
 find_program(HELP2MAN_EXECUTABLE help2man)
-if(HELP2MAN_EXECUTABLE)
+if(QUELLON_SANITIZE OR QUELLON_TSAN OR QUELLON_FUZZ)
+  # nothing
+elseif(HELP2MAN_EXECUTABLE)
   set(man_dir ${PROJECT_BINARY_DIR}/man)
   set(man_pages)
   foreach(tool quellon kqltool)
