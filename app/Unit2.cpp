@@ -39,3 +39,9 @@ void TForm2::Button1Click(TObject* Sender)
     Button2->SetEnabled(true);
     Edit1->SetTextProp(OpenDialog1->FileName);
 }
+
+void TForm2::ChooseMovie(const std::string& path)
+{
+    Button2->SetEnabled(true);
+    Edit1->SetTextProp(path);
+}

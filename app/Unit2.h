@@ -12,6 +12,8 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
+#include <string>
+
 class TForm2 : public TForm {
     QUELLON_CLASS()
 
@@ -28,6 +30,8 @@ public:
     TOpenDialog* OpenDialog1 = nullptr;
 
     void Button1Click(TObject* Sender);
+    // The movie `path` (a full path) chosen as if in the "Open" dialog.
+    void ChooseMovie(const std::string& path);
 };
 
 // The player window of the running program (set by the program entry), or nullptr.

@@ -32,5 +32,5 @@ function(quellon_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUELLON_FFMPEG=${FFMPEG_EXECUTABLE};QUELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUELLON_FFMPEG=${FFMPEG_EXECUTABLE};QUELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/tests/config")
 endfunction()

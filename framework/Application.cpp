@@ -3,6 +3,7 @@
 #include "framework/ClassBuilder.h"
 #include "framework/Controls.h"
 #include "framework/Forms.h"
+#include "framework/RuntimeFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -153,6 +154,8 @@ void TApplication::Notification(TComponent* component, TOperation operation)
 void TApplication::Initialize(int& argc, char** argv)
 {
     // Lives until the process ends: windows and timers may still be torn down at exit.
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr) {
+        EnsureRuntimeFolder();
         new QApplication(argc, argv);
+    }
 }

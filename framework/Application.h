@@ -33,8 +33,9 @@ public:
 
     void Initialize() {}
     // Program entry: prepares the windowing system for the process (once; later calls and
-    // calls after a test harness did it change nothing). The arguments must outlive the
-    // program, as those of main do.
+    // calls after a test harness did it change nothing), with a private runtime folder when
+    // the process has none (RuntimeFolder.h). The arguments must outlive the program, as
+    // those of main do.
     void Initialize(int& argc, char** argv);
     // Creates a form of class `cls` owned by the application and stores it in `reference`
     // (set before the form's constructor returns is not needed: it is set after). The

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/RememberedFolders.h"
 
 const TEnumInfo OpenOptionInfo{"TOpenOption", {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir",
                                                "ofFileMustExist", "ofPathMustExist"}};
@@ -38,7 +39,8 @@ FileDialogOptions TOpenDialog::MakeOptions() const
     options.title = Title;
     options.filter = Filter;
     options.filterIndex = FilterIndex;
-    options.initialDir = InitialDir;
+    // Where a file of this kind was last chosen, unless the dialog names its own folder.
+    options.initialDir = InitialDir.empty() ? RememberedFolder(FileKindOfFilter(Filter)) : InitialDir;
     options.fileName = FileName;
     options.defaultExt = DefaultExt;
     options.overwritePrompt = Options.Contains(ofOverwritePrompt);
@@ -51,6 +53,7 @@ bool TOpenDialog::Execute()
     if (!chosen)
         return false;
     FileName = *chosen;
+    RememberFolderOf(FileKindOfFilter(Filter), FileName);
     return true;
 }
 
@@ -60,6 +63,7 @@ bool TSaveDialog::Execute()
     if (!chosen)
         return false;
     FileName = *chosen;
+    RememberFolderOf(FileKindOfFilter(Filter), FileName);
     return true;
 }
 

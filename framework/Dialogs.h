@@ -4,7 +4,9 @@
 // Filter: "description|mask|description|mask..." (masks of one pair separated by ';').
 // FilterIndex is 1-based. Execute returns true when a file was chosen: FileName then holds
 // its path (with DefaultExt added to a name without an extension) and FilterIndex stays as
-// it was; false leaves FileName unchanged. Thread: the user-interface thread.
+// it was; false leaves FileName unchanged. Without an InitialDir of its own, a dialog opens
+// where a file of its kind was last chosen, in this run or an earlier one, and a choice is
+// remembered for the next (RememberedFolders.h). Thread: the user-interface thread.
 #pragma once
 
 #include "framework/ClassBuilder.h"
