@@ -91,6 +91,8 @@ public:
 
 private:
     void Build(const TVideoSourceMaker& makeVideoSource);
+    // After a failed open: no picture, no range, no capture.
+    void ShowNoVideo();
 
     IVideoSourceSurface* source_ = nullptr;
     // Made once the layout has been read: until then the forwarded handlers do nothing.

@@ -156,7 +156,10 @@ TEST(MainWindow, LayoutHoldsEveryControlWithItsPlaceAndContent)
         EXPECT_EQ(s.spin->MaxLength(), s.length);
         EXPECT_EQ(s.spin->Enabled(), s.enabled);
     }
-    EXPECT_EQ(f->OpenDialog1->Filter, "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
+    // Every common video at once first, then the three original filters as they stand.
+    EXPECT_EQ(f->OpenDialog1->Filter,
+              "Video files|*.mpg;*.mpeg;*.m2v;*.vob;*.ts;*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.wmv;*.flv;*.ogv|"
+              "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
     EXPECT_EQ(f->SaveDialog1->Filter, "*.kql|*.kql");
     EXPECT_EQ(f->SaveDialog1->DefaultExt, "kql");
 
@@ -201,7 +204,7 @@ TEST(MainWindow, OpeningAVideoShowsItsFirstFrameWithoutASeekAndEnablesTheCapture
     h.ClickOpen("/videos/clip 1.mpg");
     ASSERT_EQ(h.dialogs.FileDialogs().size(), 2u);
     EXPECT_FALSE(h.dialogs.FileDialogs()[1].save);
-    EXPECT_EQ(h.dialogs.FileDialogs()[1].options.filter, "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
+    EXPECT_EQ(h.dialogs.FileDialogs()[1].options.filter, h.form1->OpenDialog1->Filter);
     EXPECT_EQ(source.FileName(), u"/videos/clip 1.mpg");
     EXPECT_TRUE(h.form1->Button2->Enabled());
     ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() >= 1; }));
@@ -290,6 +293,27 @@ TEST(MainWindow, FrameSkipTypedAsZeroOrNegativeLeavesACaptureRunGoing)
         EXPECT_TRUE(h.dialogs.MessageBoxes().empty());
     }
     fs::remove_all(dir);
+}
+
+TEST(MainWindow, AnOpenCompletingWithTheSkipBelowOneKeepsTheRangeUntilAValueIsTyped)
+{
+    TMainWindowHarness h(StandIn(300));
+    TStandInVideoSource& source = SourceOf(h);
+    h.ClickOpen("/videos/v.mpg");
+    ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() >= 1; }));
+    ASSERT_EQ(h.form1->ScrollBar1->Max(), 100);
+    int reports = 1;
+    for (const char* typed : {"0", "-5"}) {
+        SCOPED_TRACE(typed);
+        h.form1->SpinEdit3->SetTextProp(typed);
+        h.ClickOpen("/videos/again.mpg");
+        ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() > reports; }));
+        reports = source.Video().Reports();
+        EXPECT_EQ(h.form1->ScrollBar1->Max(), 100);
+        EXPECT_TRUE(h.dialogs.MessageBoxes().empty());
+    }
+    h.form1->SpinEdit3->SetTextProp("5");
+    EXPECT_EQ(h.form1->ScrollBar1->Max(), 60);
 }
 
 TEST(MainWindow, MultiFileEnablesTheFileCountAndTheSizeLineFollows)
