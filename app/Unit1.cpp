@@ -147,8 +147,14 @@ void TForm1::CheckBox1Click(TObject* Sender)
 
 void TForm1::Button3Click(TObject* Sender)
 {
-    if (Form2 != nullptr)
-        Form2->ShowModal();
+    if (Form2 == nullptr)
+        return;
+    // After a capture the player comes with the movie just written, once it is whole.
+    if (conversion_ && conversion_->CaptureRuns() != capturesOffered_ && conversion_->FramesLeft() < 0) {
+        capturesOffered_ = conversion_->CaptureRuns();
+        Form2->ChooseMovie(conversion_->LastMovie());
+    }
+    Form2->ShowModal();
 }
 
 void TForm1::ActiveMovie1Error(TObject* Sender, int ErrorCode, const std::string& ErrorMessage)

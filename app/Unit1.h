@@ -97,6 +97,7 @@ private:
     IVideoSourceSurface* source_ = nullptr;
     // Made once the layout has been read: until then the forwarded handlers do nothing.
     std::unique_ptr<TMovieConversion> conversion_;
+    int capturesOffered_ = 0; // capture runs whose movie the player window has been given
 };
 
 // The main window of the running program (set by the program entry), or nullptr.

@@ -84,6 +84,8 @@ void TMovieConversion::Button2Click(TObject* Sender)
     movieFileName_ = c_.SaveDialog1->FileName;
     filesLeft_ = c_.CheckBox1->Checked() ? c_.SpinEdit2->Value() : 1;
     StartMovieFile();
+    lastMovie_ = c_.CheckBox1->Checked() ? NumberedMovieFileName(movieFileName_, 1) : movieFileName_;
+    ++captureRuns_;
 }
 
 void TMovieConversion::StartMovieFile()

@@ -103,6 +103,9 @@ public:
     bool MovieFileOpen() const noexcept { return movie_.IsOpen(); }
     bool Moving() const noexcept { return moving_; }
     bool Resizing() const noexcept { return resizing_; }
+    // The first file of the last capture run started, and how many runs have started.
+    const std::string& LastMovie() const noexcept { return lastMovie_; }
+    int CaptureRuns() const noexcept { return captureRuns_; }
 
     static constexpr const char* CaptureCaption = "Capture from here";
     static constexpr const char* CancelCaption = "Cancel";
@@ -128,6 +131,8 @@ private:
     int filesLeft_ = 0; // files still to write, the current one included
     std::string movieFileName_;
     bool videoOpen_ = false;
+    std::string lastMovie_;
+    int captureRuns_ = 0;
 
     // Crop zone drag.
     bool moving_ = false;

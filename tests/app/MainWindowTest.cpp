@@ -391,6 +391,10 @@ TEST(MainWindow, AnErrorInAHandlerIsShownAndLosesNothingWritten)
 
 TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
 {
+    const fs::path dir = fs::temp_directory_path() / ("quellon-app-player-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string movie = (dir / "clip.kql").string();
+    std::ofstream(movie, std::ios::binary) << std::string(2 * 5240, '\x5a');
     TMainWindowHarness h(StandIn(300));
     TForm2* f = h.form2;
     EXPECT_EQ(f->Caption(), "Form2");
@@ -409,6 +413,11 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
     ExpectPlace(f->Label1, f, 96, 88);
     ExpectBounds(f->Button2, f, 224, 64, 75, 25);
     ExpectBounds(f->Button3, f, 224, 96, 75, 25);
+    // The frame and file counts, beside the buttons, clear of the screen area.
+    ExpectPlace(f->Label2, f, 312, 70);
+    ExpectPlace(f->Label3, f, 312, 102);
+    EXPECT_EQ(f->Label2->Caption(), "");
+    EXPECT_EQ(f->Label3->Caption(), "");
     EXPECT_TRUE(f->Edit1->ReadOnly());
     EXPECT_EQ(f->Edit1->Text(), "");
     EXPECT_EQ(f->Label1->Caption(), "Not yet implemented");
@@ -468,23 +477,27 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
         h.Click(f->Button1);
         EXPECT_EQ(f->Edit1->Text(), "");
         EXPECT_FALSE(f->Button2->Enabled());
-        h.dialogs.QueueFileName("/movies/clip.kql");
+        h.dialogs.QueueFileName(movie);
         h.Click(f->Button1);
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
         EXPECT_FALSE(f->Button3->Enabled());
-        h.Click(f->Button2); // "Play" does nothing
+        h.Click(f->Button2); // plays until the window closes
+        EXPECT_TRUE(f->Button3->Enabled());
     });
+    EXPECT_FALSE(f->Player().Playing());
     ASSERT_GE(h.dialogs.FileDialogs().size(), 2u);
     EXPECT_EQ(h.dialogs.FileDialogs().back().options.filter, "*.kql|*.kql|*.*|*.*");
 
     showModally([&] {
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
+        EXPECT_FALSE(f->Button3->Enabled());
         h.dialogs.QueueFileCancel();
         h.Click(f->Button1);
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
     });
     EXPECT_TRUE(h.dialogs.MessageBoxes().empty());
+    fs::remove_all(dir);
 }
