@@ -33,6 +33,7 @@ const TClass& TForm2::StaticClass()
         .Handler("Button2Click", &TForm2::Button2Click)
         .Handler("Button3Click", &TForm2::Button3Click)
         .Handler("PaintBox1Paint", &TForm2::PaintBox1Paint)
+        .Handler("PaintBox1DblClick", &TForm2::PaintBox1DblClick)
         .Handler("FormHide", &TForm2::FormHide)
         .Field("Edit1", &TForm2::Edit1)
         .Field("Button1", &TForm2::Button1)
@@ -142,6 +143,16 @@ void TForm2::FormHide(TObject* Sender)
 {
     if (player_.Playing())
         Button3Click(Sender);
+    if (view_ != nullptr)
+        view_->Hide();
+}
+
+void TForm2::PaintBox1DblClick(TObject* Sender)
+{
+    if (view_ == nullptr)
+        view_ = new TMovieView(*this, player_);
+    view_->Show();
+    view_->PaintBox1->Repaint();
 }
 
 void TForm2::PaintBox1Paint(TObject* Sender)
@@ -171,6 +182,8 @@ void TForm2::ShowFrame()
     // The screen area shows through when no movie is open.
     Shape1->Invalidate();
     PaintBox1->Repaint();
+    if (view_ != nullptr && view_->Visible())
+        view_->PaintBox1->Repaint();
 }
 
 void TForm2::PlaybackStopped()

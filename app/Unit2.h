@@ -2,7 +2,8 @@
 // file; the window shows its frame 0 in the 131 x 80 screen area, in the greys of the main
 // window's converted preview, and "Play" plays it (and the members after it, for a numbered
 // series) at the device's rate until the end or "Stop". The frame and file shown are counted
-// beside the buttons. The playback itself is TMoviePlayer (MoviePlayer.h); this window draws
+// beside the buttons; a double click on the screen area opens a bigger view (TMovieView)
+// that plays along. The playback itself is TMoviePlayer (MoviePlayer.h); this window draws
 // its frame, runs its timer and reports its failures.
 //
 // The window is created hidden at start-up and lives until the end of the program, so the
@@ -13,6 +14,7 @@
 #pragma once
 
 #include "app/MoviePlayer.h"
+#include "app/MovieView.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
@@ -48,11 +50,15 @@ public:
     void Button2Click(TObject* Sender);
     void Button3Click(TObject* Sender);
     void PaintBox1Paint(TObject* Sender);
+    // Opens the bigger view, or brings it back.
+    void PaintBox1DblClick(TObject* Sender);
     void FormHide(TObject* Sender);
     // The playback timer: shows the frame due now.
     void PlayTimerTimer(TObject* Sender);
 
     const TMoviePlayer& Player() const noexcept { return player_; }
+    // The bigger view, once opened; nullptr before.
+    TMovieView* View() const noexcept { return view_; }
     // The clock of playback, in nanoseconds of a monotonic clock; tests put their own.
     using TPlaybackClock = std::function<std::int64_t()>;
     void SetPlaybackClock(TPlaybackClock clock) { clock_ = std::move(clock); }
@@ -64,6 +70,7 @@ private:
 
     TMoviePlayer player_;
     TPlaybackClock clock_;
+    TMovieView* view_ = nullptr; // owned by the form
 };
 
 // The player window of the running program (set by the program entry), or nullptr.

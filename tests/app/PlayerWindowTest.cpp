@@ -8,7 +8,9 @@
 #include "app/MovieSeries.h"
 #include "framework/ControlsWidget.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -83,16 +85,20 @@ protected:
     }
     // Whether the screen area shows frame k of movie `seed`, pixel for pixel, in the
     // preview's greys (level 15 - darkness, each channel 16 x level).
-    ::testing::AssertionResult Shows(int seed, int k)
+    ::testing::AssertionResult Shows(int seed, int k) { return WindowShows(f_, 419, 153, 80, 56, 1, seed, k); }
+    // The same in a window of width x height, the frame at left, top, each pixel a square
+    // of scale x scale.
+    static ::testing::AssertionResult WindowShows(TWinControl* window, int width, int height, int left, int top,
+                                                  int scale, int seed, int k)
     {
-        const QImage image = f_->Widget()->grab().toImage();
-        if (image.width() != 419 || image.height() != 153)
+        const QImage image = window->Widget()->grab().toImage();
+        if (image.width() != width || image.height() != height)
             return ::testing::AssertionFailure() << "window grabbed at " << image.width() << " x " << image.height();
         int differing = 0;
-        for (int y = 0; y < 80; ++y)
-            for (int x = 0; x < 131; ++x) {
-                const int level = 15 - Darkness(seed, k, x, y);
-                const QRgb c = image.pixel(80 + x, 56 + y);
+        for (int y = 0; y < 80 * scale; ++y)
+            for (int x = 0; x < 131 * scale; ++x) {
+                const int level = 15 - Darkness(seed, k, x / scale, y / scale);
+                const QRgb c = image.pixel(left + x, top + y);
                 differing += qRed(c) != 16 * level || qGreen(c) != 16 * level || qBlue(c) != 16 * level;
             }
         if (differing == 0)
@@ -391,4 +397,42 @@ TEST_F(Playback, PlayKqMoviesAfterACaptureChoosesTheMovieJustWritten)
     });
     showModally([&] { EXPECT_EQ(f_->Edit1->Text(), mine); });
     EXPECT_TRUE(h_->dialogs.MessageBoxes().empty());
+}
+
+// A double click on the screen area opens the bigger view: the same frame at four times the
+// size, playing along, at the largest whole scale that fits once resized.
+TEST_F(Playback, TheBiggerViewPlaysAlongAtAWholeScale)
+{
+    f_->ChooseMovie(Movie("view.kql", 8, 3));
+    QWidget* widget = f_->Widget();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                              QEvent::MouseButtonRelease}) {
+        const bool down = type != QEvent::MouseButtonRelease;
+        QMouseEvent event(type, QPointF(100, 80), widget->mapToGlobal(QPointF(100, 80)), Qt::LeftButton,
+                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+    TMovieView* view = f_->View();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->Visible());
+    EXPECT_EQ(view->Scale(), 4);
+    EXPECT_TRUE(WindowShows(view, 524, 320, 0, 0, 4, 8, 0));
+
+    const std::int64_t start = now_;
+    h_->Click(f_->Button2);
+    TickAt(start + Period);
+    EXPECT_TRUE(WindowShows(view, 524, 320, 0, 0, 4, 8, 1));
+
+    // Resized: scale 2 fits 300 x 200, centred.
+    view->SetClientWidth(300);
+    view->SetClientHeight(200);
+    EXPECT_EQ(view->Scale(), 2);
+    EXPECT_TRUE(WindowShows(view, 300, 200, 19, 20, 2, 8, 1));
+    TickAt(start + 2 * Period);
+    EXPECT_TRUE(WindowShows(view, 300, 200, 19, 20, 2, 8, 2));
+
+    // The player window hidden hides the view with it.
+    f_->Hide();
+    EXPECT_FALSE(view->Visible());
+    EXPECT_FALSE(f_->Player().Playing());
 }
