@@ -238,8 +238,11 @@ TEST_F(KqlToolTest, JpegIsTakenByContentAndOtherFormatsAreRefused)
 
     // The help says what is taken and what is written.
     EXPECT_NE(Kqltool("convert-image --help").output.find("BMP, PNG or JPEG"), std::string::npos);
-    EXPECT_NE(Kqltool("render --help").output.find("PNG is the only format written"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("into a PNG picture"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("as an animated GIF"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("Other extensions are refused"), std::string::npos);
     EXPECT_NE(Kqltool("--help").output.find("as a PNG picture"), std::string::npos);
+    EXPECT_NE(Kqltool("--help").output.find("as an animated GIF"), std::string::npos);
 }
 
 // A picture too small for the zone's scale leaves the window's view bitmap without pixels (a
