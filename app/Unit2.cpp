@@ -172,8 +172,10 @@ void TForm2::ShowFrame()
     if (player_.IsOpen()) {
         Label2->SetCaption("frame " + std::to_string(player_.FrameIndex() + 1) + " of " +
                            std::to_string(player_.FrameCount()));
+        // A later member's tail is told here: a message box would hold playback up.
         Label3->SetCaption(player_.IsSeries() ? "file " + std::to_string(player_.FileNumber()) + " of " +
-                                                    std::to_string(player_.LastFileNumber())
+                                                    std::to_string(player_.LastFileNumber()) +
+                                                    (player_.TailBytes() != 0 ? ", tail ignored" : "")
                                               : std::string());
     } else {
         Label2->SetCaption("");

@@ -415,7 +415,7 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
     ExpectBounds(f->Button3, f, 224, 96, 75, 25);
     // The frame and file counts, beside the buttons, clear of the screen area.
     ExpectPlace(f->Label2, f, 312, 70);
-    ExpectPlace(f->Label3, f, 312, 102);
+    ExpectPlace(f->Label3, f, 224, 130);
     EXPECT_EQ(f->Label2->Caption(), "");
     EXPECT_EQ(f->Label3->Caption(), "");
     EXPECT_TRUE(f->Edit1->ReadOnly());

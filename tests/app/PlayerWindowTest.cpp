@@ -189,7 +189,7 @@ TEST_F(Playback, ASeriesPlaysOnIntoItsNextMembers)
 {
     Movie("clip1.kql", 1, 2);
     const std::string second = Movie("clip2.kql", 2, 3);
-    Movie("clip3.kql", 3, 1);
+    Movie("clip3.kql", 3, 1, "tail");
     f_->ChooseMovie(second);
     EXPECT_TRUE(Shows(2, 0));
     EXPECT_EQ(Counter(), "frame 1 of 3 / file 2 of 3");
@@ -200,7 +200,7 @@ TEST_F(Playback, ASeriesPlaysOnIntoItsNextMembers)
         TickAt(start + static_cast<std::int64_t>(i + 1) * Period);
         EXPECT_TRUE(Shows(expected[i].first, expected[i].second)) << "step " << i + 1;
     }
-    EXPECT_EQ(Counter(), "frame 1 of 1 / file 3 of 3");
+    EXPECT_EQ(Counter(), "frame 1 of 1 / file 3 of 3, tail ignored");
     TickAt(start + 4 * Period);
     EXPECT_FALSE(f_->Player().Playing());
     EXPECT_TRUE(Shows(3, 0));
