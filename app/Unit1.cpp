@@ -126,9 +126,17 @@ void TForm1::Button1Click(TObject* Sender)
 {
     if (!OpenDialog1->Execute())
         return;
+    // The video before is replaced from here on, whether or not the new one opens.
+    conversion_->VideoOpening();
     source_->SetFileName(ToWideString(OpenDialog1->FileName));
-    source_->OpenMedia();
+    // Enabled before the open, since a source may report a failure from inside it.
     Button2->SetEnabled(true);
+    try {
+        source_->OpenMedia();
+    } catch (...) {
+        ShowNoVideo();
+        throw;
+    }
 }
 
 void TForm1::CheckBox1Click(TObject* Sender)
@@ -139,15 +147,30 @@ void TForm1::CheckBox1Click(TObject* Sender)
 
 void TForm1::Button3Click(TObject* Sender)
 {
-    if (Form2 != nullptr)
-        Form2->ShowModal();
+    if (Form2 == nullptr)
+        return;
+    // After a capture the player comes with the movie just written, once it is whole.
+    if (conversion_ && conversion_->CaptureRuns() != capturesOffered_ && conversion_->FramesLeft() < 0) {
+        capturesOffered_ = conversion_->CaptureRuns();
+        Form2->ChooseMovie(conversion_->LastMovie());
+    }
+    Form2->ShowModal();
 }
 
 void TForm1::ActiveMovie1Error(TObject* Sender, int ErrorCode, const std::string& ErrorMessage)
 {
     // Without this a video that cannot be opened would show nothing at all, while "Capture
-    // from here" becomes enabled as if it had opened.
+    // from here" becomes enabled as if it had opened. An error while a video is open (one
+    // that cannot be played on) leaves it open.
+    if (conversion_ && !conversion_->VideoOpen())
+        ShowNoVideo();
     Application->MessageBox(ErrorMessage, Application->Title(), MB_OK | MB_ICONSTOP);
+}
+
+void TForm1::ShowNoVideo()
+{
+    conversion_->VideoOpenFailed();
+    Button2->SetEnabled(false);
 }
 
 // --- the conversion's handlers ------------------------------------------------------------

@@ -91,10 +91,13 @@ public:
 
 private:
     void Build(const TVideoSourceMaker& makeVideoSource);
+    // After a failed open: no picture, no range, no capture.
+    void ShowNoVideo();
 
     IVideoSourceSurface* source_ = nullptr;
     // Made once the layout has been read: until then the forwarded handlers do nothing.
     std::unique_ptr<TMovieConversion> conversion_;
+    int capturesOffered_ = 0; // capture runs whose movie the player window has been given
 };
 
 // The main window of the running program (set by the program entry), or nullptr.

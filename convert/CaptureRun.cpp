@@ -26,7 +26,12 @@ int PositionBarMax(Cardinal frameCount, int frameSkip)
 
 void TMovieConversion::ActiveMovie1OpenComplete(TObject* Sender)
 {
-    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), c_.SpinEdit3->Value()));
+    videoOpen_ = true;
+    // A skip typed as 0 or less has no range: the bar waits for a real value, as below.
+    const int frameSkip = c_.SpinEdit3->Value();
+    if (frameSkip < 1)
+        return;
+    c_.ScrollBar1->SetMax(PositionBarMax(OpenFrameCount(), frameSkip));
 }
 
 void TMovieConversion::ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
@@ -48,9 +53,10 @@ void TMovieConversion::ScrollBar1Change(TObject* Sender)
     const int frameSkip = c_.SpinEdit3->Value();
     if (frameSkip < 1)
         return;
-    c_.ScrollBar1->SetMax(PositionBarMax(c_.ActiveMovie1->FrameCount(), frameSkip));
+    c_.ScrollBar1->SetMax(PositionBarMax(OpenFrameCount(), frameSkip));
     // A 32-bit product: position p shows video frame skip x p.
-    c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(frameSkip) * static_cast<Cardinal>(c_.ScrollBar1->Position()));
+    if (videoOpen_)
+        c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(frameSkip) * static_cast<Cardinal>(c_.ScrollBar1->Position()));
     EndOfVideoRule();
     c_.Label7->SetCaption(IntToStr(c_.ScrollBar1->Position()));
 }
@@ -70,18 +76,16 @@ void TMovieConversion::EndOfVideoRule()
 void TMovieConversion::Button2Click(TObject* Sender)
 {
     if (c_.Button2->Caption() == CancelCaption) {
-        filesLeft_ = 0;
-        framesLeft_ = -1;
-        if (movie_.IsOpen())
-            movie_.Close();
-        c_.Button2->SetCaption(CaptureCaption);
+        CancelCaptureRun();
         return;
     }
-    if (!c_.SaveDialog1->Execute())
+    if (!videoOpen_ || !c_.SaveDialog1->Execute())
         return;
     movieFileName_ = c_.SaveDialog1->FileName;
     filesLeft_ = c_.CheckBox1->Checked() ? c_.SpinEdit2->Value() : 1;
     StartMovieFile();
+    lastMovie_ = c_.CheckBox1->Checked() ? NumberedMovieFileName(movieFileName_, 1) : movieFileName_;
+    ++captureRuns_;
 }
 
 void TMovieConversion::StartMovieFile()

@@ -63,7 +63,8 @@ public:
     void ScrollBar2Change(TObject* Sender);
     void ScrollBar3Change(TObject* Sender);
 
-    // Video position.
+    // Video position. The conversion counts a video as open from its OnOpenComplete until the
+    // window asks for another one; until then the bar has no range and no capture starts.
     void ActiveMovie1OpenComplete(TObject* Sender);
     void ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
                                     Cardinal OldFramePosition, Cardinal NewFramePosition);
@@ -77,7 +78,16 @@ public:
     int PreviewToSourceX(int a);
     int PreviewToSourceY(int a);
 
-    // Capture run.
+    // The window asks for another video: a capture run in progress ends (its files closed
+    // whole) and no video counts as open until OnOpenComplete. A close that fails is
+    // reported with the run left to be cancelled again, and the video stays open.
+    void VideoOpening();
+    // The open asked for failed: the window shows no video (empty preview and view, the bar
+    // at 0..0, its label at 0), as before any open.
+    void VideoOpenFailed();
+    bool VideoOpen() const noexcept { return videoOpen_; }
+
+    // Capture run. A start needs an open video.
     void Button2Click(TObject* Sender);
     void StartMovieFile();
     void WriteFrame();
@@ -93,6 +103,9 @@ public:
     bool MovieFileOpen() const noexcept { return movie_.IsOpen(); }
     bool Moving() const noexcept { return moving_; }
     bool Resizing() const noexcept { return resizing_; }
+    // The first file of the last capture run started, and how many runs have started.
+    const std::string& LastMovie() const noexcept { return lastMovie_; }
+    int CaptureRuns() const noexcept { return captureRuns_; }
 
     static constexpr const char* CaptureCaption = "Capture from here";
     static constexpr const char* CancelCaption = "Cancel";
@@ -101,6 +114,10 @@ private:
     void CaptureStep();
     void EndOfVideoRule();
     void EndCaptureRun();
+    void CancelCaptureRun();
+    // The length the bar ranges over: FrameCount while a video is open, 0 otherwise (the
+    // source keeps the length of its last video after a failed open).
+    Cardinal OpenFrameCount() const;
     crop::ZoneRect Zone() const;
     void SetZone(const crop::ZoneRect& zone);
 
@@ -113,6 +130,9 @@ private:
     std::int8_t framesLeft_ = -1;
     int filesLeft_ = 0; // files still to write, the current one included
     std::string movieFileName_;
+    bool videoOpen_ = false;
+    std::string lastMovie_;
+    int captureRuns_ = 0;
 
     // Crop zone drag.
     bool moving_ = false;

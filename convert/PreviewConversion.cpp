@@ -1,6 +1,7 @@
 // The live grey preview: every paint of PaintBox1 converts the view image into the frame
 // buffer and draws it, then takes the capture run's step.
 #include "convert/FrameConversion.h"
+#include "convert/GreyPicture.h"
 #include "convert/MovieConversion.h"
 #include "convert/ViewConversion.h"
 #include "framework/Bitmap.h"
@@ -34,17 +35,7 @@ void TMovieConversion::PaintBox1Paint(TObject* Sender)
     ConvertView(*c_.Image1->Picture()->Bitmap(), c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
                 levels);
     TBitmap greys;
-    greys.SetPixelFormat(pf32bit);
-    greys.SetSize(KqFrameWidth, KqFrameHeight);
-    for (int y = 0; y < KqFrameHeight; ++y) {
-        BYTE* row = greys.ScanLine(y);
-        for (int x = 0; x < KqFrameWidth; ++x) {
-            const COLORREF colour = GreyColour(levels[static_cast<std::size_t>(y) * KqFrameWidth + x]);
-            row[4 * x] = GetBValue(colour);
-            row[4 * x + 1] = GetGValue(colour);
-            row[4 * x + 2] = GetRValue(colour);
-        }
-    }
+    DrawGreyLevels(levels, greys);
     c_.PaintBox1->Canvas()->Draw(0, 0, &greys);
     CaptureStep();
 }

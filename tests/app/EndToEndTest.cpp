@@ -312,3 +312,58 @@ TEST_F(EndToEnd, AVideoThatCannotBeOpenedShowsAMessageAndTheWindowStaysUsable)
     EXPECT_EQ(f->ScrollBar1->Max(), 30);
     EXPECT_EQ(h_->dialogs.MessageBoxes().size(), 1u);
 }
+
+// A failed open after a good one, in the middle of a capture: the run ends with its file
+// whole, and the window shows that no video is open instead of the old picture over a bar
+// that no longer moves it.
+TEST_F(EndToEnd, AFailedOpenAfterAGoodOneEndsTheCaptureAndShowsNoVideo)
+{
+    const Format& format = kFormats[2];
+    const std::string video = VideoOf(format);
+    const std::vector<Picture> frames = reference::ExtractFrames(video, format.width, format.height, 0, format.frames);
+    const std::string bad = Path("not-a-video.avi");
+    {
+        std::ofstream out(bad, std::ios::binary);
+        out << std::string(20000, 'x');
+    }
+    TForm1* f = h_->form1;
+    Open(video);
+    const Settings s = Current();
+    f->ScrollBar1->SetPosition(2);
+    ASSERT_TRUE(WaitForPicture(frames[6], "position 2"));
+    f->SpinEdit1->SetValue(40);
+    h_->StartCapture(Path("cut.kql"));
+    ASSERT_TRUE(h_->WaitUntil([&] { return f->ScrollBar1->Position() >= 5; }));
+
+    h_->ClickOpen(bad);
+    EXPECT_EQ(f->Button2->Caption(), "Capture from here");
+    EXPECT_LT(f->Conversion().FramesLeft(), 0);
+    ASSERT_TRUE(h_->WaitUntil([&] { return !h_->dialogs.MessageBoxes().empty(); }));
+    const std::vector<unsigned char> cut = reference::ReadFile(Path("cut.kql"));
+    ASSERT_EQ(cut.size() % 5240, 0u);
+    const int written = static_cast<int>(cut.size() / 5240);
+    EXPECT_GE(written, 3);
+    EXPECT_EQ(CompareMovie(cut, Expected(frames, 0, 3, 2, written, s), All(frames, s)), "");
+
+    EXPECT_EQ(f->Image2->Picture()->Bitmap()->Width(), 0);
+    EXPECT_EQ(f->ScrollBar1->Max(), 0);
+    EXPECT_EQ(f->ScrollBar1->Position(), 0);
+    EXPECT_EQ(f->Label7->Caption(), "0");
+    EXPECT_FALSE(f->Button2->Enabled());
+    // Nothing brings the old video back: not the frame skip, not a repaint, not a start.
+    f->SpinEdit3->SetValue(2);
+    EXPECT_EQ(f->ScrollBar1->Max(), 0);
+    f->PaintBox1->Repaint();
+    f->Conversion().Button2Click(f->Button2);
+    h_->Pump(300);
+    EXPECT_EQ(f->Button2->Caption(), "Capture from here");
+    EXPECT_EQ(reference::ReadFile(Path("cut.kql")), cut);
+    EXPECT_EQ(h_->dialogs.FileDialogs().size(), 3u); // two opens and the one capture
+    EXPECT_EQ(h_->dialogs.MessageBoxes().size(), 1u);
+
+    // A good open again: its first picture, its range, the capture enabled.
+    Open(video);
+    EXPECT_TRUE(WaitForPicture(frames[0], "first frame after the failed open"));
+    EXPECT_EQ(f->ScrollBar1->Max(), 45);
+    EXPECT_TRUE(f->Button2->Enabled());
+}

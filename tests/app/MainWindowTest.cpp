@@ -156,7 +156,10 @@ TEST(MainWindow, LayoutHoldsEveryControlWithItsPlaceAndContent)
         EXPECT_EQ(s.spin->MaxLength(), s.length);
         EXPECT_EQ(s.spin->Enabled(), s.enabled);
     }
-    EXPECT_EQ(f->OpenDialog1->Filter, "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
+    // Every common video at once first, then the three original filters as they stand.
+    EXPECT_EQ(f->OpenDialog1->Filter,
+              "Video files|*.mpg;*.mpeg;*.m2v;*.vob;*.ts;*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.wmv;*.flv;*.ogv|"
+              "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
     EXPECT_EQ(f->SaveDialog1->Filter, "*.kql|*.kql");
     EXPECT_EQ(f->SaveDialog1->DefaultExt, "kql");
 
@@ -201,7 +204,7 @@ TEST(MainWindow, OpeningAVideoShowsItsFirstFrameWithoutASeekAndEnablesTheCapture
     h.ClickOpen("/videos/clip 1.mpg");
     ASSERT_EQ(h.dialogs.FileDialogs().size(), 2u);
     EXPECT_FALSE(h.dialogs.FileDialogs()[1].save);
-    EXPECT_EQ(h.dialogs.FileDialogs()[1].options.filter, "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*");
+    EXPECT_EQ(h.dialogs.FileDialogs()[1].options.filter, h.form1->OpenDialog1->Filter);
     EXPECT_EQ(source.FileName(), u"/videos/clip 1.mpg");
     EXPECT_TRUE(h.form1->Button2->Enabled());
     ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() >= 1; }));
@@ -292,6 +295,27 @@ TEST(MainWindow, FrameSkipTypedAsZeroOrNegativeLeavesACaptureRunGoing)
     fs::remove_all(dir);
 }
 
+TEST(MainWindow, AnOpenCompletingWithTheSkipBelowOneKeepsTheRangeUntilAValueIsTyped)
+{
+    TMainWindowHarness h(StandIn(300));
+    TStandInVideoSource& source = SourceOf(h);
+    h.ClickOpen("/videos/v.mpg");
+    ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() >= 1; }));
+    ASSERT_EQ(h.form1->ScrollBar1->Max(), 100);
+    int reports = 1;
+    for (const char* typed : {"0", "-5"}) {
+        SCOPED_TRACE(typed);
+        h.form1->SpinEdit3->SetTextProp(typed);
+        h.ClickOpen("/videos/again.mpg");
+        ASSERT_TRUE(h.WaitUntil([&] { return source.Video().Reports() > reports; }));
+        reports = source.Video().Reports();
+        EXPECT_EQ(h.form1->ScrollBar1->Max(), 100);
+        EXPECT_TRUE(h.dialogs.MessageBoxes().empty());
+    }
+    h.form1->SpinEdit3->SetTextProp("5");
+    EXPECT_EQ(h.form1->ScrollBar1->Max(), 60);
+}
+
 TEST(MainWindow, MultiFileEnablesTheFileCountAndTheSizeLineFollows)
 {
     TMainWindowHarness h(StandIn(300));
@@ -367,6 +391,10 @@ TEST(MainWindow, AnErrorInAHandlerIsShownAndLosesNothingWritten)
 
 TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
 {
+    const fs::path dir = fs::temp_directory_path() / ("quellon-app-player-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string movie = (dir / "clip.kql").string();
+    std::ofstream(movie, std::ios::binary) << std::string(2 * 5240, '\x5a');
     TMainWindowHarness h(StandIn(300));
     TForm2* f = h.form2;
     EXPECT_EQ(f->Caption(), "Form2");
@@ -385,6 +413,11 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
     ExpectPlace(f->Label1, f, 96, 88);
     ExpectBounds(f->Button2, f, 224, 64, 75, 25);
     ExpectBounds(f->Button3, f, 224, 96, 75, 25);
+    // The frame and file counts, beside the buttons, clear of the screen area.
+    ExpectPlace(f->Label2, f, 312, 70);
+    ExpectPlace(f->Label3, f, 224, 130);
+    EXPECT_EQ(f->Label2->Caption(), "");
+    EXPECT_EQ(f->Label3->Caption(), "");
     EXPECT_TRUE(f->Edit1->ReadOnly());
     EXPECT_EQ(f->Edit1->Text(), "");
     EXPECT_EQ(f->Label1->Caption(), "Not yet implemented");
@@ -444,23 +477,27 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
         h.Click(f->Button1);
         EXPECT_EQ(f->Edit1->Text(), "");
         EXPECT_FALSE(f->Button2->Enabled());
-        h.dialogs.QueueFileName("/movies/clip.kql");
+        h.dialogs.QueueFileName(movie);
         h.Click(f->Button1);
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
         EXPECT_FALSE(f->Button3->Enabled());
-        h.Click(f->Button2); // "Play" does nothing
+        h.Click(f->Button2); // plays until the window closes
+        EXPECT_TRUE(f->Button3->Enabled());
     });
+    EXPECT_FALSE(f->Player().Playing());
     ASSERT_GE(h.dialogs.FileDialogs().size(), 2u);
     EXPECT_EQ(h.dialogs.FileDialogs().back().options.filter, "*.kql|*.kql|*.*|*.*");
 
     showModally([&] {
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
+        EXPECT_FALSE(f->Button3->Enabled());
         h.dialogs.QueueFileCancel();
         h.Click(f->Button1);
-        EXPECT_EQ(f->Edit1->Text(), "/movies/clip.kql");
+        EXPECT_EQ(f->Edit1->Text(), movie);
         EXPECT_TRUE(f->Button2->Enabled());
     });
     EXPECT_TRUE(h.dialogs.MessageBoxes().empty());
+    fs::remove_all(dir);
 }

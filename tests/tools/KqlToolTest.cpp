@@ -1,6 +1,7 @@
 // kqltool driven as a user would, through its command line. Expected movie bytes are computed
 // here with integer arithmetic, independently of the converter's own code.
 #include <QImage>
+#include <QImageReader>
 
 #include <gtest/gtest.h>
 
@@ -237,8 +238,11 @@ TEST_F(KqlToolTest, JpegIsTakenByContentAndOtherFormatsAreRefused)
 
     // The help says what is taken and what is written.
     EXPECT_NE(Kqltool("convert-image --help").output.find("BMP, PNG or JPEG"), std::string::npos);
-    EXPECT_NE(Kqltool("render --help").output.find("PNG is the only format written"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("into a PNG picture"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("as an animated GIF"), std::string::npos);
+    EXPECT_NE(Kqltool("render --help").output.find("Other extensions are refused"), std::string::npos);
     EXPECT_NE(Kqltool("--help").output.find("as a PNG picture"), std::string::npos);
+    EXPECT_NE(Kqltool("--help").output.find("as an animated GIF"), std::string::npos);
 }
 
 // A picture too small for the zone's scale leaves the window's view bitmap without pixels (a
@@ -318,4 +322,60 @@ TEST_F(KqlToolTest, MoviesAreReadToTheirLastByte)
     EXPECT_NE(run.output.find(": 3 frames, 15737 bytes\nnot whole: 17 bytes after the last whole frame"),
               std::string::npos)
         << run.output;
+}
+
+// An animated GIF read back by two independent decoders: Qt's reader for every frame's
+// pixels, ImageMagick for the delays, which add up to the movie's time within a hundredth.
+TEST_F(KqlToolTest, RenderWritesAnAnimatedGifAtTheMoviesRate)
+{
+    constexpr int Frames = 40;
+    auto darkness = [](int k, int x, int y) { return (x / 3 + 2 * y + 5 * k) % 16; };
+    std::string movie;
+    for (int k = 0; k < Frames; ++k)
+        for (int p = 0; p < 10480; p += 2)
+            movie += static_cast<char>(darkness(k, p % 131, p / 131) | darkness(k, (p + 1) % 131, (p + 1) / 131) << 4);
+    std::ofstream(Path("m.kql"), std::ios::binary) << movie;
+
+    ToolRun run = Kqltool("render " + Path("m.kql") + " " + Path("m.gif") + " --scale 3 --from 2 --to 37");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImageReader reader(QString::fromStdString(Path("m.gif")));
+    ASSERT_TRUE(reader.supportsAnimation());
+    EXPECT_EQ(reader.loopCount(), -1); // for ever
+    int frame = 2;
+    for (QImage image = reader.read(); !image.isNull(); image = reader.read(), ++frame) {
+        ASSERT_EQ(image.size(), QSize(393, 240));
+        int differing = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 393; ++x) {
+                const int level = 15 - darkness(frame, x / 3, y / 3);
+                differing += (image.pixel(x, y) & 0xFFFFFF) != (qRgb(16 * level, 16 * level, 16 * level) & 0xFFFFFF);
+            }
+        EXPECT_EQ(differing, 0) << "frame " << frame;
+    }
+    EXPECT_EQ(frame, 38);
+
+    FILE* pipe = popen(("identify -format '%T\\n' " + Path("m.gif")).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    int delay = 0, count = 0, total = 0;
+    while (std::fscanf(pipe, "%d", &delay) == 1) {
+        EXPECT_TRUE(delay == 11 || delay == 12) << delay;
+        total += delay;
+        ++count;
+        // 11.55 hundredths a frame: the running total stays within one hundredth.
+        EXPECT_LE(std::abs(100 * total - 1155 * count), 100) << "after " << count << " frames";
+    }
+    pclose(pipe);
+    EXPECT_EQ(count, 36);
+
+    // The default scale is 2; other names and wrong ranges are refused; a movie with a tail too.
+    ASSERT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("d.gif")).exitCode, 0);
+    EXPECT_EQ(QImageReader(QString::fromStdString(Path("d.gif"))).size(), QSize(262, 160));
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("m.jpg")).exitCode, 2);
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("r.gif") + " --from 5 --to 4").exitCode, 2);
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("r.gif") + " --to 40").exitCode, 2);
+    EXPECT_EQ(Kqltool("render " + Path("m.kql") + " " + Path("r.png") + " --from 1").exitCode, 2);
+    std::ofstream(Path("tail.kql"), std::ios::binary) << movie.substr(0, 5240 + 9);
+    EXPECT_EQ(Kqltool("render " + Path("tail.kql") + " " + Path("t.gif")).exitCode, 1);
+    EXPECT_FALSE(fs::exists(Path("r.gif")));
+    EXPECT_FALSE(fs::exists(Path("t.gif")));
 }

@@ -2,16 +2,19 @@
 
 #include "convert/CropGeometry.h"
 #include "convert/FrameConversion.h"
+#include "convert/MovieReader.h"
 #include "convert/MovieWriter.h"
 #include "convert/ViewConversion.h"
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
+#include "tools/kqltool/GifMovie.h"
 #include "tools/kqltool/MovieFile.h"
 #include "tools/kqltool/Options.h"
 
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -31,11 +34,13 @@ const char* const ConvertImageUsage =
 
 const char* const RenderUsage =
     "usage: kqltool render MOVIE.kql OUT.png [--frame N | --sheet] [--scale S]\n"
+    "       kqltool render MOVIE.kql OUT.gif [--scale S] [--from F] [--to F]\n"
     "\n"
     "Draws frame N (from 0; default 0), or with --sheet every frame as a contact sheet, in the\n"
-    "greys of the program's preview, into a PNG picture: PNG is the only format written, so\n"
-    "OUT must end in .png. --scale S (1..16, default 1) enlarges each pixel to an S x S\n"
-    "square without smoothing.\n";
+    "greys of the program's preview, into a PNG picture. --scale S (1..16, default 1 for PNG,\n"
+    "2 for GIF) enlarges each pixel to an S x S square without smoothing.\n"
+    "With a .gif name, writes frames F (default 0) to F (default the last) as an animated GIF\n"
+    "that loops, at the device's 8.658 frames a second. Other extensions are refused.\n";
 
 const char* const InfoUsage =
     "usage: kqltool info MOVIE.kql\n"
@@ -110,6 +115,43 @@ QImage RenderFrame(const TFrameBuffer& frame, int scale)
     return image;
 }
 
+bool IsGifName(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".gif";
+}
+
+// The frames are read one at a time as the GIF is written, so a long movie needs no memory.
+int RenderGif(const ParsedArguments& a)
+{
+    if (a.HasFlag("--sheet") || a.Value("--frame"))
+        throw UsageError("--frame and --sheet are for PNG output");
+    const int scale = ParseBoundedInt("--scale", a.Value("--scale").value_or("2"), 1, 16);
+    TMovieReader reader;
+    try {
+        reader.Open(a.positional[0]);
+    } catch (const Exception& e) {
+        throw InputError(e.Message());
+    }
+    if (reader.TailBytes() != 0)
+        throw InputError(a.positional[0] + " is not a whole movie: " + Frames(reader.FrameCount()) + " and " +
+                         std::to_string(reader.TailBytes()) + " bytes more");
+    const int last = static_cast<int>(std::min<std::uint64_t>(reader.FrameCount() - 1, INT_MAX));
+    const int from = ParseBoundedInt("--from", a.Value("--from").value_or("0"), 0, last);
+    const int to = ParseBoundedInt("--to", a.Value("--to").value_or(std::to_string(last)), from, last);
+    std::uint64_t next = static_cast<std::uint64_t>(from);
+    WriteGifMovie(a.positional[1], static_cast<std::uint64_t>(to - from + 1), scale, [&] {
+        try {
+            return UnpackMovieFrame(reader.ReadFrame(next++));
+        } catch (const Exception& e) {
+            throw InputError(e.Message());
+        }
+    });
+    return 0;
+}
+
 } // namespace
 
 int ConvertImageCommand(const std::vector<std::string>& args)
@@ -152,13 +194,17 @@ int ConvertImageCommand(const std::vector<std::string>& args)
 
 int RenderCommand(const std::vector<std::string>& args)
 {
-    const ParsedArguments a = ParseArguments(args, {"--frame", "--scale"}, {"--sheet"});
+    const ParsedArguments a = ParseArguments(args, {"--frame", "--scale", "--from", "--to"}, {"--sheet"});
     if (a.help) {
         std::cout << RenderUsage;
         return 0;
     }
     if (a.positional.size() != 2)
         throw UsageError("render takes a movie and an output picture");
+    if (IsGifName(a.positional[1]))
+        return RenderGif(a);
+    if (a.Value("--from") || a.Value("--to"))
+        throw UsageError("--from and --to are for animated GIF output");
     if (a.HasFlag("--sheet") && a.Value("--frame"))
         throw UsageError("--frame and --sheet exclude each other");
     const int scale = ParseBoundedInt("--scale", a.Value("--scale").value_or("1"), 1, 16);
@@ -169,7 +215,7 @@ int RenderCommand(const std::vector<std::string>& args)
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension != ".png")
-        throw UsageError("render writes PNG pictures: the output name must end in .png");
+        throw UsageError("render writes PNG pictures or animated GIFs: the output name must end in .png or .gif");
 
     const std::vector<TFrameBuffer> frames = ReadMovieFile(a.positional[0]);
     if (!a.HasFlag("--sheet")) {

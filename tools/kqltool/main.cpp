@@ -16,6 +16,7 @@ const char* const MainUsage =
     "commands:\n"
     "  convert-image IMAGE OUT.kql   a still picture (BMP, PNG or JPEG) as a one-frame movie\n"
     "  render MOVIE.kql OUT.png      a frame, or all frames as a sheet, as a PNG picture\n"
+    "  render MOVIE.kql OUT.gif      the movie as an animated GIF at its own rate\n"
     "  info MOVIE.kql                number of frames, and whether the file is whole\n"
     "  capture VIDEO OUT.kql         a capture run of the main window, without a display\n"
     "\n"
