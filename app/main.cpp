@@ -12,6 +12,7 @@ int main(int argc, char** argv)
 {
     Application->Initialize(argc, argv);
     Application->SetTitle("Quellon");
+    Application->CatchTerminationSignals();
     // The player and the DirectShow services the video source is made of, before any window.
     if (const std::string failure = InstallProgramComponents(); !failure.empty()) {
         std::cerr << "quellon: " << failure << "\n";
@@ -29,5 +30,5 @@ int main(int argc, char** argv)
     Form1 = nullptr;
     Form2 = nullptr;
     AMovieUnitEnd();
-    return 0;
+    return Application->ExitStatus();
 }

@@ -54,6 +54,8 @@ struct TConversionControls {
 class TMovieConversion : public TObject {
 public:
     explicit TMovieConversion(const TConversionControls& controls);
+    // A run under way ends as "Cancel" ends it (the program is ending).
+    ~TMovieConversion() override;
 
     // The window is shown: no capture run, no drag, and a fresh size line.
     void FormShow(TObject* Sender);
@@ -101,6 +103,7 @@ private:
     void CaptureStep();
     void EndOfVideoRule();
     void EndCaptureRun();
+    std::string VideoFileName() const;
     crop::ZoneRect Zone() const;
     void SetZone(const crop::ZoneRect& zone);
 
