@@ -300,7 +300,7 @@ TEST_F(CaptureTool, ARunThatReachesTheEndSaysWhatWasWritten)
 
 // SIGINT, SIGTERM and SIGHUP during a run end it as "Cancel" does: every file holds whole
 // frames, the tool says what they keep, and the exit status is the conventional one. A second
-// SIGINT close behind the first may end the process at once, and the files are whole still.
+// signal close behind the first may end the process at once, and the files are whole still.
 TEST_F(CaptureTool, SignalsEndTheRunWithWholeFilesAndTheConventionalStatus)
 {
     // Long enough that the run is still going when the signal comes: 400 frames take a few
@@ -309,7 +309,7 @@ TEST_F(CaptureTool, SignalsEndTheRunWithWholeFilesAndTheConventionalStatus)
     ASSERT_FALSE(video.empty());
     struct Case {
         int signal;
-        int count;
+        int count; // 2: SIGTERM follows at once, while the run may still be ending
         int status;
         const char* name;
     };
@@ -339,8 +339,9 @@ TEST_F(CaptureTool, SignalsEndTheRunWithWholeFilesAndTheConventionalStatus)
         while (std::chrono::steady_clock::now() < deadline && framesOfFirst() < 2)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_GE(framesOfFirst(), 2u) << "the run did not start";
-        for (int i = 0; i < c.count; ++i)
-            ::kill(pid, c.signal);
+        ::kill(pid, c.signal);
+        if (c.count == 2)
+            ::kill(pid, SIGTERM);
         int raw = 0;
         pid_t ended = 0;
         while ((ended = ::waitpid(pid, &raw, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
@@ -353,7 +354,12 @@ TEST_F(CaptureTool, SignalsEndTheRunWithWholeFilesAndTheConventionalStatus)
         std::ifstream in(log);
         const std::string output{std::istreambuf_iterator<char>(in), {}};
         ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw) << "\n" << output;
-        EXPECT_EQ(WEXITSTATUS(raw), c.status) << output;
+        if (c.count == 1) {
+            EXPECT_EQ(WEXITSTATUS(raw), c.status) << output;
+        } else {
+            // Ended by the loop after the first, or at once by the second.
+            EXPECT_TRUE(WEXITSTATUS(raw) == c.status || WEXITSTATUS(raw) == 143) << WEXITSTATUS(raw) << output;
+        }
         for (int n = 1; n <= 10; ++n) {
             const std::string name = base.substr(0, base.size() - 4) + std::to_string(n) + ".kql";
             if (fs::exists(name)) {
