@@ -32,6 +32,7 @@ int main(int argc, char** argv)
     static int windowingArgc = 1;
     Application->Initialize(windowingArgc, argv);
     Application->SetTitle("Quellon");
+    Application->CatchTerminationSignals();
     // The player and the DirectShow services the video source is made of, before any window.
     if (const std::string failure = InstallProgramComponents(); !failure.empty()) {
         std::cerr << "quellon: " << failure << "\n";
@@ -58,5 +59,5 @@ int main(int argc, char** argv)
     Form1 = nullptr;
     Form2 = nullptr;
     AMovieUnitEnd();
-    return 0;
+    return Application->ExitStatus();
 }

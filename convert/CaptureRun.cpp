@@ -2,16 +2,21 @@
 // position bar advances through the video.
 #include "convert/MovieConversion.h"
 #include "convert/MovieFormat.h"
+#include "convert/MovieTargets.h"
 #include "convert/SizeEstimate.h"
+#include "framework/Application.h"
 #include "framework/Arithmetic.h"
 #include "framework/Dialogs.h"
+#include "framework/Exceptions.h"
 #include "framework/ExtCtrls.h"
 #include "framework/NumberText.h"
 #include "framework/Spin.h"
 #include "framework/StdCtrls.h"
+#include "framework/WideString.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -22,7 +27,45 @@ int PositionBarMax(Cardinal frameCount, int frameSkip)
     return static_cast<int>(std::clamp<std::int64_t>(steps, 0, INT_MAX));
 }
 
+std::string FramesText(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " whole frame" : " whole frames"); }
+
+// A write or close of the movie failed: the message says, after what happened, what the file
+// keeps (the writer has cut it back to its whole frames).
+void ExplainWriteFailure(EInOutError& error, const TMovieWriter& movie)
+{
+    error.SetExplanation(SystemErrorDescription(error.ErrorCode()) + " " + movie.FileName() + " keeps " +
+                         FramesText(movie.FramesInFile()) + ".");
+}
+
+// Runs a write or close of the movie, explaining a failure.
+template <class F>
+void Writing(const TMovieWriter& movie, F&& action)
+{
+    try {
+        action();
+    } catch (EInOutError& error) {
+        ExplainWriteFailure(error, movie);
+        throw;
+    }
+}
+
 } // namespace
+
+TMovieConversion::~TMovieConversion()
+{
+    if (!movie_.IsOpen())
+        return;
+    const std::string name = movie_.FileName();
+    try {
+        movie_.Close();
+    } catch (const EInOutError&) {
+        // The writer's own end cuts the file to its whole frames.
+    }
+    // Ended by a signal, the program has no window left to say it in.
+    if (Application->TerminationSignal() != 0)
+        std::fprintf(stderr, "%s: the capture run was stopped: %s keeps %s.\n", Application->Title().c_str(),
+                     name.c_str(), FramesText(movie_.FramesInFile()).c_str());
+}
 
 void TMovieConversion::ActiveMovie1OpenComplete(TObject* Sender)
 {
@@ -68,7 +111,7 @@ void TMovieConversion::EndOfVideoRule()
     framesLeft_ = -1;
     filesLeft_ = 0;
     if (movie_.IsOpen()) {
-        movie_.Close();
+        Writing(movie_, [&] { movie_.Close(); });
         c_.Button2->SetCaption(CaptureCaption);
     }
 }
@@ -81,7 +124,10 @@ void TMovieConversion::Button2Click(TObject* Sender)
     }
     if (!videoOpen_ || !c_.SaveDialog1->Execute())
         return;
-    movieFileName_ = c_.SaveDialog1->FileName;
+    // Nothing is created before every name the run may write has been checked.
+    const std::string chosen = c_.SaveDialog1->FileName;
+    CheckMovieTargets(CaptureFileNames(chosen, c_.CheckBox1->Checked(), c_.SpinEdit2->Value()), VideoFileName());
+    movieFileName_ = chosen;
     filesLeft_ = c_.CheckBox1->Checked() ? c_.SpinEdit2->Value() : 1;
     StartMovieFile();
     lastMovie_ = c_.CheckBox1->Checked() ? NumberedMovieFileName(movieFileName_, 1) : movieFileName_;
@@ -94,7 +140,14 @@ void TMovieConversion::StartMovieFile()
                                  ? NumberedMovieFileName(movieFileName_, c_.SpinEdit2->Value() - filesLeft_ + 1)
                                  : movieFileName_;
     try {
-        movie_.Create(name);
+        // Checked again here: the multi-file settings may have changed since the start.
+        CheckMovieTarget(name, VideoFileName());
+        try {
+            movie_.Create(name);
+        } catch (EInOutError& error) {
+            error.SetExplanation(SystemErrorDescription(error.ErrorCode()) + " " + name + " could not be created.");
+            throw;
+        }
     } catch (...) {
         // A later file of the run: with no file open, the next step would close nothing, so
         // the run ends here. The first file: no run has started.
@@ -107,9 +160,14 @@ void TMovieConversion::StartMovieFile()
     WriteFrame();
 }
 
+std::string TMovieConversion::VideoFileName() const
+{
+    return FromWideString(c_.ActiveMovie1->FileName());
+}
+
 void TMovieConversion::WriteFrame()
 {
-    movie_.WriteFrame(frameBuffer_);
+    Writing(movie_, [&] { movie_.WriteFrame(frameBuffer_); });
     c_.ScrollBar1->SetPosition(c_.ScrollBar1->Position() + 1);
 }
 
@@ -121,13 +179,23 @@ void TMovieConversion::CaptureStep()
         if (framesLeft_ >= 0)
             --framesLeft_;
     } else if (framesLeft_ == 0) {
-        movie_.Close();
+        Writing(movie_, [&] { movie_.Close(); });
         --filesLeft_;
         if (filesLeft_ > 0)
             StartMovieFile();
         else
             EndCaptureRun();
     }
+}
+
+// Ends the run as "Cancel" does: the open file is closed at its last whole frame.
+void TMovieConversion::CancelCaptureRun()
+{
+    filesLeft_ = 0;
+    framesLeft_ = -1;
+    if (movie_.IsOpen())
+        Writing(movie_, [&] { movie_.Close(); });
+    c_.Button2->SetCaption(CaptureCaption);
 }
 
 void TMovieConversion::EndCaptureRun()

@@ -47,6 +47,11 @@ SourceRect SourceRectOfZone(const ZoneRect& zone, int sourceWidth, int sourceHei
 // nine columns and rows at the bottom right.
 bool IsOnResizeCorner(const ZoneRect& zone, int x, int y);
 
+// Whether a zone read from outside (a command line, a layout) has a size within the limits, and
+// whether it lies within the preview; both tell without overflow, whatever the numbers.
+bool ZoneSizeAllowed(const ZoneRect& zone);
+bool ZoneWithinPreview(const ZoneRect& zone);
+
 // The zone moved by (dx, dy) and kept inside the preview.
 ZoneRect MovedZone(ZoneRect zone, int dx, int dy);
 

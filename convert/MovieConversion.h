@@ -54,6 +54,8 @@ struct TConversionControls {
 class TMovieConversion : public TObject {
 public:
     explicit TMovieConversion(const TConversionControls& controls);
+    // A run under way ends as "Cancel" ends it (the program is ending).
+    ~TMovieConversion() override;
 
     // The window is shown: no capture run, no drag, and a fresh size line.
     void FormShow(TObject* Sender);
@@ -118,6 +120,7 @@ private:
     // The length the bar ranges over: FrameCount while a video is open, 0 otherwise (the
     // source keeps the length of its last video after a failed open).
     Cardinal OpenFrameCount() const;
+    std::string VideoFileName() const;
     crop::ZoneRect Zone() const;
     void SetZone(const crop::ZoneRect& zone);
 

@@ -7,6 +7,8 @@
 TMovieWriter::TMovieWriter()
     : file_(OutputBufferBytes)
 {
+    // Ended by a second interrupt while closing, the process still leaves whole frames.
+    file_.KeepWholeUnits(KqFrameBytes);
 }
 
 TMovieWriter::~TMovieWriter()

@@ -46,6 +46,8 @@ public:
     // Frames accepted into the current file: those in the file, in the output buffer, or
     // waiting to be written again after a failure.
     std::uint64_t FramesWritten() const noexcept { return frames_; }
+    // Whole frames that have reached the file.
+    std::uint64_t FramesInFile() const noexcept { return file_.BytesInFile() / KqFrameBytes; }
 
 private:
     void WriteMissingBytes();

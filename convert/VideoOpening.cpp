@@ -27,15 +27,6 @@ void TMovieConversion::VideoOpenFailed()
     c_.PaintBox1->Repaint();
 }
 
-void TMovieConversion::CancelCaptureRun()
-{
-    filesLeft_ = 0;
-    framesLeft_ = -1;
-    if (movie_.IsOpen())
-        movie_.Close();
-    c_.Button2->SetCaption(CaptureCaption);
-}
-
 Cardinal TMovieConversion::OpenFrameCount() const
 {
     return videoOpen_ ? c_.ActiveMovie1->FrameCount() : 0;

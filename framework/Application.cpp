@@ -4,12 +4,15 @@
 #include "framework/Controls.h"
 #include "framework/Forms.h"
 #include "framework/RuntimeFolder.h"
+#include "framework/TerminationSignals.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <QWidget>
 
 #include <exception>
 
@@ -108,7 +111,7 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
 
 void TApplication::ShowException(const Exception& error)
 {
-    MessageBox(error.Message(), Title(), MB_OK | MB_ICONSTOP);
+    MessageBox(error.DisplayText(), Title(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::HandleException(TObject* sender)
@@ -158,4 +161,46 @@ void TApplication::Initialize(int& argc, char** argv)
         EnsureRuntimeFolder();
         new QApplication(argc, argv);
     }
+    if (catchSignals_)
+        WatchTerminationSignals();
+}
+
+void TApplication::CatchTerminationSignals()
+{
+    catchSignals_ = true;
+    if (QCoreApplication::instance() != nullptr)
+        WatchTerminationSignals();
+}
+
+void TApplication::WatchTerminationSignals()
+{
+    static QSocketNotifier* notifier = nullptr;
+    if (notifier != nullptr)
+        return;
+    const int fd = termination::InstallHandlers();
+    if (fd < 0)
+        return;
+    // Lives as long as the Qt application, whose child it is.
+    notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] { TerminationSignalArrived(); });
+}
+
+void TApplication::TerminationSignalArrived()
+{
+    const int signal = termination::TakeSignal();
+    if (signal == 0 || terminationSignal_ != 0)
+        return;
+    terminationSignal_ = signal;
+    if (OnTerminationSignal.Assigned()) {
+        try {
+            OnTerminationSignal(this, signal);
+        } catch (...) {
+            HandleException(this);
+        }
+        return;
+    }
+    Terminate();
+    // A modal window runs a loop of its own: closed, it returns, and Run's loop sees the end.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
 }

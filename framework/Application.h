@@ -8,6 +8,14 @@
 // the event loop (window messages, timers, paints, widget signals) catches and hands over
 // here, so the rest of the interrupted handler is skipped and nothing else is disturbed.
 //
+// Termination signals (SIGINT, SIGTERM, SIGHUP), once CatchTerminationSignals has been called,
+// are requests handled in the event loop like any message (TerminationSignals.cpp holds the
+// handler, this class's part is at the end of Application.cpp): the first one is kept as
+// TerminationSignal and given to OnTerminationSignal when assigned; otherwise the application
+// terminates (Run returns and destroys the forms, which close what they write, and an open
+// modal window is closed). A second signal while the program ends ends the process at once
+// with every open movie file cut to whole frames. ExitStatus is then 128 + the signal.
+//
 // Ownership: Application lives for the whole process (never destroyed) and owns the forms
 // made with CreateForm; Run destroys them when its loop ends. Thread: user-interface thread.
 #pragma once
@@ -23,6 +31,7 @@
 class TCustomForm;
 
 using TExceptionEvent = TEvent<void(TObject* Sender, const Exception& E)>;
+using TSignalEvent = TEvent<void(TObject* Sender, int Signal)>;
 
 class TApplication : public TComponent {
     QUELLON_CLASS()
@@ -81,15 +90,27 @@ public:
     void ShowException(const Exception& error);
     TExceptionEvent OnException;
 
+    // See the head of this file. May be called before or after Initialize.
+    void CatchTerminationSignals();
+    // The first termination signal caught, 0 while none has come.
+    int TerminationSignal() const noexcept { return terminationSignal_; }
+    // What the process should exit with: 128 + TerminationSignal when one came, else 0.
+    int ExitStatus() const noexcept { return terminationSignal_ != 0 ? 128 + terminationSignal_ : 0; }
+    TSignalEvent OnTerminationSignal;
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void FormCreated(TCustomForm* form);
+    void WatchTerminationSignals();
+    void TerminationSignalArrived();
 
     TCustomForm* mainForm_ = nullptr; // owned as a component
     bool terminated_ = false;
     bool titleSet_ = false;
+    bool catchSignals_ = false;
+    int terminationSignal_ = 0;
     std::string title_;
 };
 

@@ -7,8 +7,16 @@ Exception::Exception(std::string message) : message_(std::move(message)) {}
 
 Exception::~Exception() = default;
 
-EInOutError::EInOutError(int errorCode)
-    : Exception("Erreur E/S " + std::to_string(errorCode)), errorCode_(errorCode) {}
+EInOutError::EInOutError(int errorCode) : EInOutError(errorCode, SystemErrorDescription(errorCode)) {}
+
+EInOutError::EInOutError(int errorCode, std::string explanation)
+    : Exception("Erreur E/S " + std::to_string(errorCode)), errorCode_(errorCode),
+      explanation_(std::move(explanation)) {}
+
+std::string EInOutError::DisplayText() const
+{
+    return explanation_.empty() ? Message() : Message() + "\n" + explanation_;
+}
 
 namespace {
 
@@ -60,7 +68,47 @@ constexpr ErrnoMapping ErrnoMappings[] = {
     {EREMOTEIO, ERROR_UNEXP_NET_ERR},
 };
 
+struct ErrorDescription {
+    int windowsError;
+    const char* words;
+};
+
+// Every number of the table above, in the words a person reading the message needs.
+constexpr ErrorDescription ErrorDescriptions[] = {
+    {ERROR_FILE_NOT_FOUND, "The file was not found."},
+    {ERROR_PATH_NOT_FOUND, "The folder was not found."},
+    {ERROR_TOO_MANY_OPEN_FILES, "Too many files are open."},
+    {ERROR_ACCESS_DENIED, "Access denied: there is no permission to write there, or the name is a folder."},
+    {ERROR_INVALID_HANDLE, "The file is not open."},
+    {ERROR_NOT_ENOUGH_MEMORY, "There is not enough memory."},
+    {ERROR_WRITE_PROTECT, "The disk is read-only."},
+    {ERROR_BAD_UNIT, "The device is not there (or a pipe has no reader)."},
+    {ERROR_NOT_READY, "The drive has no disk in it."},
+    {ERROR_GEN_FAILURE, "The system reported a failure."},
+    {ERROR_SHARING_VIOLATION, "The file is in use by another program."},
+    {ERROR_SHARING_BUFFER_EXCEEDED, "No room is left for the file's lock."},
+    {ERROR_NOT_SUPPORTED, "The file system does not support this."},
+    {ERROR_UNEXP_NET_ERR, "The connection to the network share was lost."},
+    {ERROR_INVALID_PARAMETER, "The system refused the request."},
+    {ERROR_DISK_FULL, "The disk is full."},
+    {ERROR_SEM_TIMEOUT, "The network share stopped answering."},
+    {ERROR_FILENAME_EXCED_RANGE, "The name is too long."},
+    {ERROR_FILE_TOO_LARGE, "The file is too large for the file system (or for the file-size limit)."},
+    {ERROR_NO_DATA, "The reader at the other end has gone."},
+    {ERROR_IO_DEVICE, "The disk reported an input/output error."},
+    {ERROR_FILE_CORRUPT, "The file system is damaged."},
+    {ERROR_CANT_RESOLVE_FILENAME, "The name leads round a circle of symbolic links."},
+};
+
 } // namespace
+
+std::string SystemErrorDescription(int windowsError)
+{
+    for (const ErrorDescription& description : ErrorDescriptions)
+        if (description.windowsError == windowsError)
+            return description.words;
+    return "The system reported error " + std::to_string(windowsError) + ".";
+}
 
 int WindowsErrorFromErrno(int errnoValue, TMissingName missing) noexcept
 {

@@ -19,20 +19,31 @@ public:
     const std::string& Message() const noexcept { return message_; }
     void SetMessage(std::string message) { message_ = std::move(message); }
     const char* what() const noexcept override { return message_.c_str(); }
+    // What a person is shown: the message, and for some kinds a line more that says it in
+    // plain words.
+    virtual std::string DisplayText() const { return message_; }
 
 private:
     std::string message_;
 };
 
 // A file operation failed. ErrorCode is the Windows system error number (see
-// WindowsErrorFromErrno); the message is "Erreur E/S <code>".
+// WindowsErrorFromErrno); the message is "Erreur E/S <code>". The number alone tells a person
+// nothing, so the text shown has a second line, Explanation: by default what the number means
+// in plain words (SystemErrorDescription); whoever knows more (which file, how many frames it
+// keeps) may replace it.
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int errorCode);
+    EInOutError(int errorCode, std::string explanation);
     int ErrorCode() const noexcept { return errorCode_; }
+    const std::string& Explanation() const noexcept { return explanation_; }
+    void SetExplanation(std::string explanation) { explanation_ = std::move(explanation); }
+    std::string DisplayText() const override;
 
 private:
     int errorCode_;
+    std::string explanation_;
 };
 
 // The Windows system error numbers that file errors are reported with are in
@@ -48,6 +59,11 @@ enum class TMissingName { File, Folder };
 // table is in Exceptions.cpp). An errno with no counterpart gives 31, the general failure,
 // never the Linux number, which means something else in the Windows numbering.
 int WindowsErrorFromErrno(int errnoValue, TMissingName missing = TMissingName::File) noexcept;
+
+// What a Windows error number that file errors carry means, as a sentence in plain words
+// ("The disk is full."); one for every number WindowsErrorFromErrno gives. The table is beside
+// the errno table in Exceptions.cpp.
+std::string SystemErrorDescription(int windowsError);
 
 // A failure reported by COM or OLE without a status of its own, e.g. a control that cannot
 // be activated.

@@ -3,6 +3,8 @@
 #include "framework/Exceptions.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -25,7 +27,53 @@ void IgnoreFileSizeSignal()
     });
 }
 
+// Open files that must stay whole, for a signal handler: lock-free slots of a descriptor and
+// its unit, written by the writers' thread and read by the handler on any thread.
+struct WholeUnitSlot {
+    std::atomic<int> fd{-1};
+    std::atomic<std::size_t> unit{0};
+};
+std::array<WholeUnitSlot, 16> g_wholeUnitFiles;
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<std::size_t>::is_always_lock_free);
+
+void RegisterWholeUnits(int fd, std::size_t unit) noexcept
+{
+    constexpr int Reserved = -2; // taken, not yet usable by the handler
+    for (WholeUnitSlot& slot : g_wholeUnitFiles) {
+        int free = -1;
+        if (slot.fd.compare_exchange_strong(free, Reserved)) {
+            slot.unit.store(unit);
+            slot.fd.store(fd);
+            return;
+        }
+    }
+    // More open movies than slots: those have no cut at a signal, as before there was any.
+}
+
+void UnregisterWholeUnits(int fd) noexcept
+{
+    for (WholeUnitSlot& slot : g_wholeUnitFiles) {
+        int expected = fd;
+        if (slot.fd.compare_exchange_strong(expected, -1))
+            return;
+    }
+}
+
 } // namespace
+
+void CutOpenFilesToWholeUnits() noexcept
+{
+    for (WholeUnitSlot& slot : g_wholeUnitFiles) {
+        const int fd = slot.fd.load();
+        const std::size_t unit = slot.unit.load();
+        struct stat info {};
+        if (fd < 0 || unit == 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        const off_t size = info.st_size;
+        if (size % static_cast<off_t>(unit) != 0)
+            (void)!::ftruncate(fd, size - size % static_cast<off_t>(unit));
+    }
+}
 
 TFileWriter::TFileWriter(std::size_t bufferSizeBytes) : capacity_(std::max<std::size_t>(bufferSizeBytes, 1))
 {
@@ -55,9 +103,17 @@ void TFileWriter::Create(const std::string& path)
     IgnoreFileSizeSignal();
     // Not O_TRUNC: the old content may only go once we hold the lock, or a second writer
     // would wipe the file of the first.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Without waiting: a FIFO with no reader fails at once (ENXIO) rather than blocking. The
+    // writes then block as usual.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         throw EInOutError(WindowsErrorFromErrno(errno, TMissingName::Folder));
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw EInOutError(WindowsErrorFromErrno(error));
+    }
     // Only regular files are locked and truncated: a device such as /dev/full is shared by
     // every process and has no content to discard.
     struct stat info {};
@@ -71,6 +127,15 @@ void TFileWriter::Create(const std::string& path)
     path_ = path;
     bytesInFile_ = 0;
     buffer_.clear();
+    if (unitBytes_ > 0)
+        RegisterWholeUnits(fd_, unitBytes_);
+}
+
+void TFileWriter::CloseDescriptor() noexcept
+{
+    UnregisterWholeUnits(fd_);
+    ::close(fd_);
+    fd_ = -1;
 }
 
 void TFileWriter::WriteByte(std::uint8_t value)
@@ -135,6 +200,7 @@ void TFileWriter::Close()
         return;
     WriteOut();
     const int fd = fd_;
+    UnregisterWholeUnits(fd);
     fd_ = -1;
     // Linux releases the descriptor even when close reports an error, so there is nothing
     // left to retry: report it and stay closed.
@@ -147,8 +213,7 @@ void TFileWriter::Discard() noexcept
     buffer_.clear();
     if (!IsOpen())
         return;
-    ::close(fd_);
-    fd_ = -1;
+    CloseDescriptor();
 }
 
 void TFileWriter::Truncate(std::uint64_t sizeBytes)

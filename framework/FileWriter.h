@@ -14,6 +14,12 @@
 //   Readers are never blocked.
 // - A file-size limit is an error like a full disk (error 223), not a signal that ends the
 //   process: the first Create ignores SIGXFSZ unless the program handles it itself.
+// - Create never waits: a FIFO without a reader is refused at once (error 20) instead of
+//   blocking the thread until one comes.
+// - A writer told its unit (KeepWholeUnits) keeps its file a whole number of units even when
+//   the process is ended by a signal handler: CutOpenFilesToWholeUnits, which such a handler
+//   may call, cuts every such open file back to its last whole unit on disk (what was still
+//   in the buffer is lost, the file's shape is not).
 // - Not thread-safe: one thread at a time. The destructor closes an open file and swallows
 //   errors; call Close to learn about them.
 #pragma once
@@ -34,6 +40,8 @@ public:
     // (EInvalidOperation otherwise). Failure: EInOutError, the writer stays closed; a
     // missing folder gives 3 (path not found).
     void Create(const std::string& path);
+    // The size of the records the file is made of; 0 (the default) for none.
+    void KeepWholeUnits(std::size_t unitBytes) noexcept { unitBytes_ = unitBytes; }
     bool IsOpen() const noexcept { return fd_ >= 0; }
     const std::string& FileName() const noexcept { return path_; }
 
@@ -61,10 +69,17 @@ public:
 private:
     void WriteOut(); // may throw; keeps what was not written
     [[noreturn]] void Fail(int errnoValue);
+    void CloseDescriptor() noexcept; // unregisters, then closes; the writer is closed after
 
     std::size_t capacity_;
     std::vector<std::uint8_t> buffer_;
     int fd_ = -1;
     std::string path_;
     std::uint64_t bytesInFile_ = 0;
+    std::size_t unitBytes_ = 0;
 };
+
+// Cuts every open file of a writer with a unit back to a whole number of units, as far as the
+// file holds them. Async-signal-safe (fstat and ftruncate on registered descriptors only):
+// meant for a signal handler that is about to end the process.
+void CutOpenFilesToWholeUnits() noexcept;

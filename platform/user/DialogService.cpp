@@ -2,6 +2,8 @@
 
 #include "platform/user/QtDialogService.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 DialogService* g_service = nullptr;
@@ -51,10 +53,23 @@ std::optional<std::string> ShowOpenDialog(const FileDialogOptions& options)
     return chosen;
 }
 
+namespace {
+
+// A device, a FIFO or a socket the person named: it is taken as named, so that whoever writes
+// refuses that name, rather than quietly making a file beside it ("/dev/null" must not become
+// a new "/dev/null.kql").
+bool NamesASpecialFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
 std::optional<std::string> ShowSaveDialog(const FileDialogOptions& options)
 {
     std::optional<std::string> chosen = CurrentDialogService().SaveFile(options);
-    if (chosen)
+    if (chosen && !NamesASpecialFile(*chosen))
         *chosen = ApplyDefaultExtension(*chosen, options.defaultExt);
     return chosen;
 }

@@ -41,7 +41,8 @@ public:
 DialogService* SetDialogService(DialogService* service);
 DialogService& CurrentDialogService();
 
-// Open and save dialogs through the current service, with the default extension applied.
+// Open and save dialogs through the current service, with the default extension applied (a
+// save dialog leaves a name that is an existing device, FIFO or socket as it is).
 std::optional<std::string> ShowOpenDialog(const FileDialogOptions& options);
 std::optional<std::string> ShowSaveDialog(const FileDialogOptions& options);
 

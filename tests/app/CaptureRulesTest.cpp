@@ -80,7 +80,7 @@ TEST_F(CaptureRules, AFailedCloseIsTriedAgainByTheNextStep)
     EXPECT_EQ(f->Conversion().FramesLeft(), 0);
     LimitFileSize(Flushed(2));
     f->PaintBox1->Repaint(); // the close fails
-    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223");
+    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223\nThe file is too large for the file system (or for the file-size limit). " + Path("a.kql") + " keeps 1 whole frame.");
     EXPECT_TRUE(f->Conversion().MovieFileOpen());
     EXPECT_EQ(f->Button2->Caption(), "Cancel");
     EXPECT_EQ(f->Conversion().FramesLeft(), 0);
@@ -102,7 +102,7 @@ TEST_F(CaptureRules, AFailedCloseIsTriedAgainByCancel)
     f->PaintBox1->Repaint(); // three frames written
     LimitFileSize(Flushed(3));
     h->Click(f->Button2); // "Cancel": the close fails
-    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223");
+    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223\nThe file is too large for the file system (or for the file-size limit). " + Path("b.kql") + " keeps 2 whole frames.");
     EXPECT_TRUE(f->Conversion().MovieFileOpen());
     EXPECT_EQ(f->Button2->Caption(), "Cancel");
     EXPECT_EQ(f->Conversion().FramesLeft(), -1);
@@ -124,7 +124,7 @@ TEST_F(CaptureRules, AFailedCloseAtTheEndOfTheVideoIsTriedAgainThere)
     LimitFileSize(Flushed(2)); // the frames of positions 8 and 9 fit; their last bytes do not
     h->StartCapture(Path("c.kql"));
     ASSERT_TRUE(h->WaitUntil([&] { return !h->dialogs.MessageBoxes().empty(); }));
-    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223");
+    EXPECT_EQ(LastMessage(*h), "Erreur E/S 223\nThe file is too large for the file system (or for the file-size limit). " + Path("c.kql") + " keeps 1 whole frame.");
     EXPECT_EQ(f->ScrollBar1->Position(), 10);
     EXPECT_TRUE(f->Conversion().MovieFileOpen());
     EXPECT_EQ(f->Conversion().FramesLeft(), -1);

@@ -375,7 +375,10 @@ TEST(MainWindow, AnErrorInAHandlerIsShownAndLosesNothingWritten)
         }
         h.StartCapture((locked / "clip.kql").string());
         ASSERT_EQ(h.dialogs.MessageBoxes().size(), 1u);
-        EXPECT_EQ(h.dialogs.MessageBoxes()[0].text, "Erreur E/S 5");
+        // The number, then in plain words what is wrong with that name.
+        const std::string text = h.dialogs.MessageBoxes()[0].text;
+        EXPECT_EQ(text.substr(0, text.find('\n')), "Erreur E/S 5");
+        EXPECT_NE(text.find((locked / "clip.kql").string()), std::string::npos) << text;
         EXPECT_EQ(h.form1->Button2->Caption(), "Capture from here");
         EXPECT_EQ(h.form1->Conversion().FramesLeft(), -1);
         EXPECT_EQ(fs::file_size(dir / "kept.kql"), 2 * 5240u);

@@ -214,18 +214,35 @@ TEST_F(CaptureRunTest, CreationFailures)
     EXPECT_EQ(h->Button2->Caption(), TMovieConversion::CaptureCaption);
     EXPECT_EQ(h->conversion->FramesLeft(), -1);
 
-    // A later file: the run ends after the error is shown, the earlier file complete.
+    // A name of the run taken by a folder: refused before anything is created.
     fs::create_directory(Path("clip2.kql"));
     h->CheckBox1->SetChecked(true);
     h->SpinEdit1->SetValue(2);
     h->dialogs.QueueFileName(Path("clip.kql"));
+    try {
+        h->conversion->Button2Click(h->Button2);
+        ADD_FAILURE() << "the run started";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.DisplayText(),
+                  "Erreur E/S 5\n" + Path("clip2.kql") + " is a folder, not a file: a movie cannot be written there.");
+    }
+    EXPECT_FALSE(fs::exists(Path("clip1.kql")));
+    EXPECT_EQ(h->Button2->Caption(), TMovieConversion::CaptureCaption);
+    fs::remove(Path("clip2.kql"));
+
+    // A later file that fails once the run is under way: the run ends after the error is
+    // shown, the earlier file complete.
+    h->dialogs.QueueFileName(Path("clip.kql"));
     h->Button2->OnClick(h->Button2);
+    ASSERT_TRUE(fs::exists(Path("clip1.kql")));
+    fs::create_directory(Path("clip2.kql"));
     ASSERT_TRUE(WaitForEnd(*h));
     EXPECT_EQ(Read(Path("clip1.kql")), FramesOfPositions(0, 2));
     EXPECT_EQ(h->conversion->FilesLeft(), 0);
     EXPECT_EQ(h->conversion->FramesLeft(), -1);
-    ASSERT_FALSE(h->dialogs.MessageBoxes().empty());
-    EXPECT_EQ(h->dialogs.MessageBoxes().back().text, "Erreur E/S 5");
+    ASSERT_EQ(h->dialogs.MessageBoxes().size(), 1u);
+    EXPECT_EQ(h->dialogs.MessageBoxes().back().text,
+              "Erreur E/S 5\n" + Path("clip2.kql") + " is a folder, not a file: a movie cannot be written there.");
 }
 
 TEST_F(CaptureRunTest, AFailedWriteIsRetriedByTheNextRepaintWithoutAPartialFrame)
@@ -241,7 +258,10 @@ TEST_F(CaptureRunTest, AFailedWriteIsRetriedByTheNextRepaintWithoutAPartialFrame
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     ASSERT_TRUE(h->WaitUntil([&] { return !h->dialogs.MessageBoxes().empty(); }));
     setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(h->dialogs.MessageBoxes().back().text, "Erreur E/S 223"); // the file is too large
+    // The number, then in plain words what happened and what the file keeps.
+    EXPECT_EQ(h->dialogs.MessageBoxes().back().text,
+              "Erreur E/S 223\nThe file is too large for the file system (or for the file-size limit). " +
+                  Path("retry.kql") + " keeps 2 whole frames.");
     EXPECT_EQ(fs::file_size(Path("retry.kql")) % 5240, 0u);
     EXPECT_EQ(h->ScrollBar1->Position(), 2); // the chain stopped at the failed step
 

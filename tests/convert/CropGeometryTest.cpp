@@ -58,3 +58,23 @@ TEST(CropGeometry, ResizeCornerIsTheLastNinePixels)
     EXPECT_FALSE(IsOnResizeCorner(zone, 130, 70));
     EXPECT_TRUE(IsOnResizeCorner(zone, 200, 200)); // beyond the corner while dragging
 }
+
+// Zones whose numbers come from outside may be anywhere in the int range: an edge must not
+// wrap round into the preview, whatever is added to it.
+TEST(CropGeometry, FarZonesAndLongMovesDoNotWrapRound)
+{
+    constexpr int Far = 2147483600;
+    EXPECT_FALSE(ZoneWithinPreview(ZoneRect{Far, 42, 131, 80}));
+    EXPECT_FALSE(ZoneWithinPreview(ZoneRect{96, Far, 131, 80}));
+    EXPECT_FALSE(ZoneWithinPreview(ZoneRect{-Far, 42, 131, 80}));
+    EXPECT_TRUE(ZoneWithinPreview(ZoneRect{8, 42, 320, 240}));
+    EXPECT_FALSE(ZoneWithinPreview(ZoneRect{9, 42, 320, 240}));
+    EXPECT_FALSE(ZoneSizeAllowed(ZoneRect{96, 120, Far, 80}));
+    EXPECT_TRUE(ZoneSizeAllowed(ZoneRect{}));
+
+    const ZoneRect zone; // (96, 120), 131 x 80
+    EXPECT_EQ(MovedZone(zone, Far, Far), (ZoneRect{328 - 131, 282 - 80, 131, 80}));
+    EXPECT_EQ(MovedZone(zone, -Far, -Far), (ZoneRect{8, 42, 131, 80}));
+    EXPECT_EQ(ResizedZone(zone, Far, Far), (ZoneRect{96, 120, 328 - 96, 282 - 120}));
+    EXPECT_EQ(ResizedZone(zone, -Far, -Far), zone);
+}

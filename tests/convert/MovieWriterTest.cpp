@@ -179,3 +179,26 @@ TEST_F(MovieWriterTest, AWriteFailingInThePreviousFramesTailLeavesWholeFramesOnE
     writer.reset();
     EXPECT_EQ(Read(path), Expected({1, 2, 3}));
 }
+
+// What a signal handler that ends the process does to the open movies: each is cut back to
+// its last whole frame on disk, whatever part of the next one had gone out of the buffer.
+TEST_F(MovieWriterTest, OpenMoviesAreCutToWholeFramesForAProcessThatEndsNow)
+{
+    TMovieWriter a, b;
+    a.Create((dir_ / "a.kql").string());
+    b.Create((dir_ / "b.kql").string());
+    a.WriteFrame(Frame(1));
+    a.WriteFrame(Frame(2)); // 81 buffers of 128 bytes are out: a frame and 5128 bytes
+    b.WriteFrame(Frame(3)); // 40 buffers: 5120 bytes, not a whole frame
+    ASSERT_EQ(fs::file_size(dir_ / "a.kql"), 10368u);
+    ASSERT_EQ(fs::file_size(dir_ / "b.kql"), 5120u);
+    CutOpenFilesToWholeUnits();
+    EXPECT_EQ(Read(dir_ / "a.kql"), Expected({1}));
+    EXPECT_EQ(fs::file_size(dir_ / "b.kql"), 0u);
+
+    // A closed movie is no longer touched.
+    a.Close();
+    const auto closed = Read(dir_ / "a.kql");
+    CutOpenFilesToWholeUnits();
+    EXPECT_EQ(Read(dir_ / "a.kql"), closed);
+}

@@ -25,9 +25,10 @@ struct ToolRun {
     std::string output; // stdout and stderr together
 };
 
+// Bounded: a tool that waits for ever is killed, and its exit code is then -1.
 ToolRun Kqltool(const std::string& args)
 {
-    const std::string command = std::string(KQLTOOL_PATH) + " " + args + " 2>&1";
+    const std::string command = "timeout -s KILL 120 " + std::string(KQLTOOL_PATH) + " " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     std::array<char, 4096> chunk;
@@ -194,7 +195,7 @@ TEST_F(KqlToolTest, OneFrameTheRealRangeAndNoEmptyOutput)
         output.append(chunk.data(), n);
     const int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
-    EXPECT_NE(output.find("Erreur E/S 223"), std::string::npos) << output;
+    EXPECT_NE(output.find("Erreur E/S 223: The file is too large for the file system"), std::string::npos) << output;
     EXPECT_FALSE(fs::exists(Path("limited.kql")));
 }
 
@@ -378,4 +379,58 @@ TEST_F(KqlToolTest, RenderWritesAnAnimatedGifAtTheMoviesRate)
     EXPECT_EQ(Kqltool("render " + Path("tail.kql") + " " + Path("t.gif")).exitCode, 1);
     EXPECT_FALSE(fs::exists(Path("r.gif")));
     EXPECT_FALSE(fs::exists(Path("t.gif")));
+}
+
+// convert-image writes the movie it is named and nothing else, never waits on what it opens,
+// and reads a zone's numbers without letting them wrap round. Every run is bounded: a tool
+// that waits for ever is killed and fails the check.
+TEST_F(KqlToolTest, WritesOnlyTheMovieItIsNamedAndNeverWaits)
+{
+    ASSERT_TRUE(Pattern().save(QString::fromStdString(Path("frame.png"))));
+    ASSERT_EQ(::mkfifo(Path("fifo.kql").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Path("fifo.png").c_str(), 0600), 0);
+    fs::create_directory(Path("folder.kql"));
+    fs::create_directory(Path("folder.png"));
+    auto run = [](const std::string& args) { return Kqltool("convert-image " + args); };
+    struct Case {
+        std::string args;
+        int exitCode;
+        const char* says;
+    };
+    const std::string frame = Path("frame.png") + " ";
+    const Case cases[] = {
+        // A name without the extension is not quietly turned into another one.
+        {frame + "/dev/null", 2, "must end in .kql"},
+        {frame + Path("movie"), 2, "must end in .kql"},
+        {frame + Path(".kql"), 2, "must end in .kql"},
+        // What is not a file is not written, and a FIFO is not waited on.
+        {frame + Path("fifo.kql"), 1, "is a FIFO (named pipe), not a file"},
+        {frame + Path("folder.kql"), 1, "is a folder, not a file"},
+        // Pictures that are not files say what they are.
+        {Path("fifo.png") + " " + Path("o.kql"), 1, "it is a FIFO (named pipe), not a picture file"},
+        {Path("folder.png") + " " + Path("o.kql"), 1, "it is a folder, not a picture file"},
+        {Path("missing.png") + " " + Path("o.kql"), 1, "no such file"},
+        // A zone far outside the preview, whose right or bottom edge would wrap round.
+        {frame + Path("o.kql") + " --zone 2147483600,42,131,80", 2, "--zone must lie within the preview"},
+        {frame + Path("o.kql") + " --zone 96,2147483600,131,80", 2, "--zone must lie within the preview"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    }
+    EXPECT_FALSE(fs::exists("/dev/null.kql"));
+    EXPECT_FALSE(fs::exists(Path("movie")));
+    EXPECT_FALSE(fs::exists(Path("o.kql")));
+    EXPECT_TRUE(fs::is_fifo(Path("fifo.kql")));
+
+    // render does not wait on a FIFO either.
+    std::vector<unsigned char> movie(5240, 0);
+    std::ofstream(Path("m.kql"), std::ios::binary).write(reinterpret_cast<const char*>(movie.data()), movie.size());
+    const ToolRun rendered = Kqltool("render " + Path("m.kql") + " " + Path("fifo.png"));
+    EXPECT_EQ(rendered.exitCode, 1) << rendered.output;
+    ASSERT_EQ(::mkfifo(Path("fifo.gif").c_str(), 0600), 0);
+    const ToolRun animated = Kqltool("render " + Path("m.kql") + " " + Path("fifo.gif"));
+    EXPECT_EQ(animated.exitCode, 1) << animated.output;
 }

@@ -4,17 +4,21 @@
 #include "app/Unit1.h"
 #include "convert/CropGeometry.h"
 #include "convert/FrameBuffer.h"
+#include "convert/MovieFormat.h"
+#include "convert/MovieTargets.h"
 #include "framework/Application.h"
 #include "framework/ControlsWidget.h"
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
 #include "platform/user/ScriptedDialogService.h"
+#include "tools/kqltool/Checks.h"
 #include "tools/kqltool/Options.h"
 #include "videosource/ActiveMovie.h"
 
 #include <QAbstractButton>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,7 +39,11 @@ const char* const CaptureUsage =
     "numbered files OUT1.kql .. OUTN.kql. --relay-ms (1..50, default 50) shortens the video\n"
     "source's relay period so that the run goes as fast as decoding allows; below 10, the\n"
     "shortest period of a timer, the relay runs as soon as each frame is shown. A progress line\n"
-    "is shown on a terminal.\n";
+    "is shown on a terminal, and the run ends with a line saying what was written.\n"
+    "\n"
+    "OUT must end in .kql, and neither it nor a numbered name may be the video (by any name)\n"
+    "or something other than a file. Ctrl+C, SIGTERM or SIGHUP end the run as the window's\n"
+    "\"Cancel\" does: the files keep their whole frames, and the exit status is 130, 143 or 129.\n";
 
 namespace {
 
@@ -46,19 +54,6 @@ constexpr int kTimerFloorMs = 10;
 // A relay run by the tool that found no new position is tried again this often, this long apart.
 constexpr int kRelayRetries = 50;
 constexpr auto kRelayRetryPause = std::chrono::microseconds(20);
-
-crop::ZoneRect ParseCaptureZone(const std::string& text)
-{
-    const std::vector<int> v = ParseIntList("--zone", text, 4);
-    const crop::ZoneRect zone{v[0], v[1], v[2], v[3]};
-    if (zone.width < crop::MinZoneWidth || zone.width > crop::PreviewWidth || zone.height < crop::MinZoneHeight ||
-        zone.height > crop::PreviewHeight)
-        throw UsageError("--zone size must be 131..320 x 80..240");
-    if (zone.left < crop::PreviewLeft || zone.top < crop::PreviewTop || zone.left + zone.width > crop::PreviewRight ||
-        zone.top + zone.height > crop::PreviewBottom)
-        throw UsageError("--zone must lie within the preview, from 8,42 to 328,282");
-    return zone;
-}
 
 // Passes the video source's position reports on to the window and counts them.
 class TReportCounter : public TObject {
@@ -76,6 +71,36 @@ public:
 private:
     TForm1* form_;
 };
+
+std::string SignalName(int signal)
+{
+    switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal " + std::to_string(signal);
+    }
+}
+
+std::string FramesText(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+
+// What the files of a run hold now, read from the files: "N frames in K files: a1.kql (3
+// frames), a2.kql (2 frames)"; the files are the first `files` names of the run.
+std::string WrittenSummary(const std::vector<std::string>& names, std::size_t files)
+{
+    std::uint64_t frames = 0;
+    std::string list;
+    for (std::size_t i = 0; i < files && i < names.size(); ++i) {
+        std::error_code ec;
+        const std::uint64_t size = fs::file_size(names[i], ec);
+        const std::uint64_t whole = ec ? 0 : size / KqFrameBytes;
+        frames += whole;
+        list += (i > 0 ? ", " : "") + names[i] + " (" + FramesText(whole) + ")";
+    }
+    if (files == 0)
+        return "no frame";
+    return FramesText(frames) + (files > 1 ? " in " + std::to_string(files) + " files: " : ": ") + list;
+}
 
 void Click(TButton* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
@@ -107,19 +132,33 @@ int CaptureCommand(const std::vector<std::string>& args)
     const int perFile = ParseBoundedInt("--frames-per-file", a.Value("--frames-per-file").value_or("8"), 1, 40);
     const std::optional<std::string> filesText = a.Value("--files");
     const int files = filesText ? ParseBoundedInt("--files", *filesText, 2, 256) : 1;
-    const crop::ZoneRect zone = ParseCaptureZone(a.Value("--zone").value_or("96,120,131,80"));
+    const crop::ZoneRect zone = ParseZoneOption(a.Value("--zone").value_or("96,120,131,80"));
     const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
     const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
     const int relayMs = ParseBoundedInt("--relay-ms", a.Value("--relay-ms").value_or("50"), 1, 50);
 
+    RequireMovieName(out);
+    if (const std::string what = NotAnInputFile(video); !what.empty())
+        throw InputError(what == " does not exist" ? "no such video: " + video : video + what + ", not a video file");
     std::error_code ec;
-    if (!fs::is_regular_file(video, ec))
-        throw InputError("no such video: " + video);
     const fs::path folder = fs::absolute(out).parent_path();
     if (!fs::is_directory(folder, ec))
         throw InputError("output folder does not exist: " + folder.string());
     if (::access(folder.c_str(), W_OK) != 0)
         throw InputError("output folder cannot be written: " + folder.string());
+    // Every name the run may write, before anything is made; the window checks them again.
+    const std::vector<std::string> names = CaptureFileNames(fs::absolute(out).string(), files > 1, files);
+    CheckOutputs(names, video);
+
+    // Interrupted, the run ends as "Cancel" ends it; a second signal while it ends ends the
+    // process at once, its files cut to whole frames.
+    Application->CatchTerminationSignals();
+    auto signalled = [] { return Application->TerminationSignal() != 0; };
+    auto interrupted = [&](const std::string& what) {
+        const int signal = Application->TerminationSignal();
+        std::fprintf(stderr, "kqltool capture: interrupted by %s: %s\n", SignalName(signal).c_str(), what.c_str());
+        return Application->ExitStatus();
+    };
 
     // The window runs offscreen, as in the tests.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -151,8 +190,10 @@ int CaptureCommand(const std::vector<std::string>& args)
     // player's posted open event.
     dialogs.QueueFileName(fs::absolute(video).string());
     Click(form->Button1);
-    if (!Application->HandleMessagesUntil([&] { return counter.reports > 0 || failed(); }, 60000))
+    if (!Application->HandleMessagesUntil([&] { return counter.reports > 0 || failed() || signalled(); }, 60000))
         throw InputError("the video did not open in time: " + video);
+    if (signalled())
+        return interrupted("nothing was written");
     if (failed())
         throw InputError("cannot open " + video + ": " + lastMessage());
     if (form->VideoSource()->FrameCount() == 0)
@@ -161,13 +202,20 @@ int CaptureCommand(const std::vector<std::string>& args)
     // Frame skip, then the bar.
     form->SpinEdit3->SetValue(skip);
     const int position = start / skip;
+    if (form->ScrollBar1->Max() == 0)
+        throw InputError("the video has " + FramesText(form->VideoSource()->FrameCount()) + ", fewer than the frame skip " +
+                         std::to_string(skip) + ", so there is nothing to capture");
     if (position >= form->ScrollBar1->Max())
         throw InputError("--start " + std::to_string(start) + " is at or past the end of the video (the last start is frame " +
                          std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
     form->ScrollBar1->SetPosition(position);
     const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
-    if (!Application->HandleMessagesUntil([&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed(); }, 60000) || failed())
+    if (!Application->HandleMessagesUntil(
+            [&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed() || signalled(); }, 60000) ||
+        failed())
         throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
+    if (signalled())
+        return interrupted("nothing was written");
 
     // The zone: moved by its top left corner, then sized by its resize corner.
     TShape* z = form->zone;
@@ -194,7 +242,12 @@ int CaptureCommand(const std::vector<std::string>& args)
     form->Hide();
     Click(form->Button2);
     if (failed())
-        throw InputError("cannot write " + out + ": " + lastMessage());
+        throw InputError("cannot write " + out + ": " + OneLine(lastMessage()));
+    // The files begun so far: the frames written, file by file.
+    auto filesStarted = [&] {
+        const int written = form->ScrollBar1->Position() - position;
+        return static_cast<std::size_t>(std::min(files, (written + perFile - 1) / perFile));
+    };
     int lastPosition = form->ScrollBar1->Position();
     auto lastMove = Clock::now();
     auto lastLine = Clock::now();
@@ -217,7 +270,11 @@ int CaptureCommand(const std::vector<std::string>& args)
         }
         if (failed()) {
             Click(form->Button2); // cancel: close what was written
-            throw InputError("capture stopped: " + lastMessage());
+            throw InputError("capture stopped: " + OneLine(lastMessage()));
+        }
+        if (signalled()) {
+            Click(form->Button2); // cancel: the files are closed at their whole frames
+            return interrupted("kept " + WrittenSummary(names, filesStarted()));
         }
         const int now = form->ScrollBar1->Position();
         if (now != lastPosition) {
@@ -242,6 +299,11 @@ int CaptureCommand(const std::vector<std::string>& args)
                      files > 1 ? "s" : "", seconds > 0 ? written / seconds : 0.0);
     }
     if (failed())
-        throw InputError("capture stopped: " + lastMessage());
+        throw InputError("capture stopped: " + OneLine(lastMessage()));
+    const int written = form->ScrollBar1->Position() - position;
+    std::string line = "wrote " + WrittenSummary(names, filesStarted());
+    if (written < total)
+        line += "; the video ended after " + FramesText(written) + " of the " + std::to_string(total) + " asked";
+    std::fprintf(stdout, "%s\n", line.c_str());
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "convert/ViewConversion.h"
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
+#include "tools/kqltool/Checks.h"
 #include "tools/kqltool/GifMovie.h"
 #include "tools/kqltool/MovieFile.h"
 #include "tools/kqltool/Options.h"
@@ -51,24 +52,14 @@ const char* const InfoUsage =
 
 namespace {
 
-crop::ZoneRect ParseZone(const std::string& text)
-{
-    const std::vector<int> v = ParseIntList("--zone", text, 4);
-    const crop::ZoneRect zone{v[0], v[1], v[2], v[3]};
-    if (zone.width < crop::MinZoneWidth || zone.width > crop::PreviewWidth || zone.height < crop::MinZoneHeight ||
-        zone.height > crop::PreviewHeight)
-        throw UsageError("--zone size must be 131..320 x 80..240, not " + std::to_string(zone.width) + " x " +
-                         std::to_string(zone.height));
-    if (zone.left < crop::PreviewLeft || zone.top < crop::PreviewTop || zone.left + zone.width > crop::PreviewRight ||
-        zone.top + zone.height > crop::PreviewBottom)
-        throw UsageError("--zone must lie within the preview, from 8,42 to 328,282");
-    return zone;
-}
-
 // The picture formats taken, by their content: BMP and PNG, and JPEG, which is what the
 // program's own snapshot files are. Any other format Qt could read is refused, not guessed at.
 QImage LoadPicture(const std::string& path)
 {
+    // Only regular files: a FIFO would make the reader wait for a writer for ever.
+    if (const std::string what = NotAnInputFile(path); !what.empty())
+        throw InputError("cannot read picture " + path + ": " +
+                         (what == " does not exist" ? std::string("no such file") : "it" + what + ", not a picture file"));
     QImageReader reader(QString::fromStdString(path));
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
@@ -163,31 +154,35 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     }
     if (a.positional.size() != 2)
         throw UsageError("convert-image takes a picture and an output movie");
-    const crop::ZoneRect zone = a.Value("--zone") ? ParseZone(*a.Value("--zone")) : crop::ZoneRect{};
+    const crop::ZoneRect zone = a.Value("--zone") ? ParseZoneOption(*a.Value("--zone")) : crop::ZoneRect{};
+    const std::string picture = a.positional[0];
+    const std::string out = a.positional[1];
+    RequireMovieName(out);
     const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
     const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
 
     // The same crop and sampling as the main window's, through the same bitmaps and canvas,
     // so that the frame is the capture's also where the view holds no pixels.
     TBitmap source;
-    PictureToFrame(LoadPicture(a.positional[0]), source);
+    PictureToFrame(LoadPicture(picture), source);
     TBitmap view;
     CopyZoneToView(source, zone, view);
     TFrameBuffer frame{};
     ConvertView(view, brightness, contrast, frame, {});
+    CheckOutputs({out}, picture);
     bool created = false;
     try {
         TMovieWriter writer;
-        writer.Create(a.positional[1]);
+        writer.Create(out);
         created = true;
         writer.WriteFrame(frame);
         writer.Close();
     } catch (const EInOutError& e) {
-        // What was created holds no whole movie: it goes (a device written to stays).
+        // What was created holds no whole movie: it goes.
         std::error_code ignored;
-        if (created && std::filesystem::is_regular_file(a.positional[1], ignored))
-            std::filesystem::remove(a.positional[1], ignored);
-        throw InputError("cannot write " + a.positional[1] + ": " + e.Message());
+        if (created && std::filesystem::is_regular_file(out, ignored))
+            std::filesystem::remove(out, ignored);
+        throw InputError("cannot write " + out + ": " + OneLine(e));
     }
     return 0;
 }
@@ -201,6 +196,9 @@ int RenderCommand(const std::vector<std::string>& args)
     }
     if (a.positional.size() != 2)
         throw UsageError("render takes a movie and an output picture");
+    // A FIFO would hold the picture's writer until a reader came, a folder cannot be written.
+    if (const std::string what = NotAnInputFile(a.positional[1]); !what.empty() && what != " does not exist")
+        throw InputError("refused to write " + a.positional[1] + ": it" + what + ", not a file");
     if (IsGifName(a.positional[1]))
         return RenderGif(a);
     if (a.Value("--from") || a.Value("--to"))

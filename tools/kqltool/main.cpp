@@ -1,6 +1,8 @@
 // kqltool: the command-line companion of the converter. Converts a still picture into a movie
 // frame as a capture would, draws movies as pictures, and tells what a movie file holds.
+#include "framework/Exceptions.h"
 #include "tools/kqltool/CaptureCommand.h"
+#include "tools/kqltool/Checks.h"
 #include "tools/kqltool/Commands.h"
 #include "tools/kqltool/Options.h"
 
@@ -56,6 +58,9 @@ int main(int argc, char** argv)
             return 2;
         } catch (const InputError& e) {
             std::cerr << "kqltool " << command << ": " << e.what() << "\n";
+            return 1;
+        } catch (const Exception& e) {
+            std::cerr << "kqltool " << command << ": " << OneLine(e) << "\n";
             return 1;
         } catch (const std::exception& e) {
             std::cerr << "kqltool " << command << ": " << e.what() << "\n";

@@ -31,8 +31,11 @@ struct Dib {
 inline std::vector<BYTE> MakeInfo(LONG width, LONG height, int bitCount, DWORD compression,
                                   const std::vector<DWORD>& tableOrMasks)
 {
-    std::vector<BYTE> info(sizeof(BITMAPINFOHEADER));
-    BITMAPINFOHEADER h;
+    // The whole block is sized once and each part copied to its place: growing a vector that
+    // holds exactly the header made GCC 12 see the copy as past its end.
+    const std::size_t tableBytes = 4 * tableOrMasks.size();
+    std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + tableBytes);
+    BITMAPINFOHEADER h{};
     h.biSize = sizeof(BITMAPINFOHEADER);
     h.biWidth = width;
     h.biHeight = height;
@@ -41,11 +44,10 @@ inline std::vector<BYTE> MakeInfo(LONG width, LONG height, int bitCount, DWORD c
     h.biCompression = compression;
     if (bitCount <= 8)
         h.biClrUsed = static_cast<DWORD>(tableOrMasks.size());
-    std::memcpy(info.data(), &h, sizeof h);
-    // Appended rather than copied into place: GCC 12 at -O2 misreads a copy to the end of an
-    // exactly sized buffer as out of bounds.
-    const auto* entries = reinterpret_cast<const BYTE*>(tableOrMasks.data());
-    info.insert(info.end(), entries, entries + 4 * tableOrMasks.size());
+    BYTE* out = info.data();
+    std::memcpy(out, &h, sizeof h);
+    if (tableBytes > 0)
+        std::memcpy(out + sizeof h, tableOrMasks.data(), tableBytes);
     return info;
 }
 
