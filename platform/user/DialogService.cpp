@@ -45,6 +45,7 @@ std::string ApplyDefaultExtension(const std::string& path, const std::string& de
 
 std::optional<std::string> ShowOpenDialog(const FileDialogOptions& options)
 {
+    CancelMouseCapture();
     std::optional<std::string> chosen = CurrentDialogService().OpenFile(options);
     if (chosen)
         *chosen = ApplyDefaultExtension(*chosen, options.defaultExt);
@@ -53,6 +54,7 @@ std::optional<std::string> ShowOpenDialog(const FileDialogOptions& options)
 
 std::optional<std::string> ShowSaveDialog(const FileDialogOptions& options)
 {
+    CancelMouseCapture();
     std::optional<std::string> chosen = CurrentDialogService().SaveFile(options);
     if (chosen)
         *chosen = ApplyDefaultExtension(*chosen, options.defaultExt);
@@ -81,6 +83,7 @@ int DefaultMessageBoxAnswer(UINT type)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    CancelMouseCapture();
     return CurrentDialogService().MessageBox(owner, text != nullptr ? text : "",
                                              caption != nullptr ? caption : "Error", type);
 }
