@@ -474,6 +474,10 @@ void TControl::WndProc(TMessage& message)
             SetCaptureControl(this);
         if (msg == WM_LBUTTONDOWN && controlStyle_.Contains(csClickEvents))
             controlState_.Include(csClicked);
+        // The last button up lets the mouse go before anything reports the click, whose
+        // handler may run a modal loop (a dialog, a modal form) that needs the mouse.
+        if (up && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && captureControl == this)
+            SetCaptureControl(nullptr);
         if (msg == WM_LBUTTONUP && controlState_.Contains(csClicked)) {
             controlState_.Exclude(csClicked);
             const int x = MessageX(message);
@@ -482,8 +486,6 @@ void TControl::WndProc(TMessage& message)
                 Click();
         }
         Dispatch(message);
-        if (up && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && captureControl == this)
-            SetCaptureControl(nullptr);
         return;
     }
     Dispatch(message);

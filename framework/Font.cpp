@@ -128,7 +128,8 @@ QFont ToQFont(const TFont& source)
         font.setFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
         font.setStyleHint(QFont::Monospace);
     } else if (IsClassicSansFace(source.Name())) {
-        font.setFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+        font.setFamilies({QString::fromLatin1(TFont::SansSerifFace),
+                          QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
         font.setStyleHint(QFont::SansSerif);
     } else {
         font.setFamily(QString::fromStdString(source.Name()));

@@ -7,8 +7,11 @@
 // -Height * 72 / 96 rounded, so sizes in whole points round-trip.
 //
 // Names of the classic Windows faces ("MS Sans Serif", "MS Shell Dlg", "Tahoma"...) are kept
-// as set but draw with the desktop's sans-serif face at the same pixel height; "Courier New"
-// and "Fixedsys" draw with the monospace face; other names are asked of Qt as they are.
+// as set but draw with SansSerifFace at the same pixel height: a free face whose widths are
+// close to those the layouts were designed with, so that captions fit their controls
+// (the desktop's own sans-serif face, used when it is missing, is often much wider);
+// "Courier New" and "Fixedsys" draw with the monospace face; other names are asked of Qt as
+// they are.
 //
 // UI thread.
 #pragma once
@@ -42,6 +45,7 @@ public:
     void SetCharset(TFontCharset value);
 
     static constexpr const char* DefaultName = "MS Sans Serif";
+    static constexpr const char* SansSerifFace = "Liberation Sans Narrow";
     static constexpr int DefaultHeight = -11;
 
 private:

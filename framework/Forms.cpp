@@ -267,6 +267,9 @@ TModalResult TCustomForm::ShowModal()
 {
     if (Visible() || !Enabled() || modal_)
         throw EInvalidOperation("Impossible de rendre modale une fenêtre visible");
+    // A drag or a held button of another window must not keep the mouse from this one.
+    TControl::SetCaptureControl(nullptr);
+    CancelMouseCapture();
     modal_ = true;
     modalResult_ = mrNone;
     HandleNeeded();

@@ -87,6 +87,8 @@ void TActiveMovie::LayoutVideo()
 {
     if (player_ == nullptr || videoPanel_ == nullptr)
         return;
+    // A video moved out of view takes no Tab: the focus would land on nothing to be seen.
+    player_->SetTabStop(visible_ && !videoHidden_);
     const int cw = Width();
     const int ch = Height();
     if (cw == 0 || ch == 0)

@@ -47,6 +47,7 @@ std::string ApplyDefaultExtension(const std::string& path, const std::string& de
 
 std::optional<std::string> ShowOpenDialog(const FileDialogOptions& options)
 {
+    CancelMouseCapture();
     std::optional<std::string> chosen = CurrentDialogService().OpenFile(options);
     if (chosen)
         *chosen = ApplyDefaultExtension(*chosen, options.defaultExt);
@@ -68,6 +69,7 @@ bool NamesASpecialFile(const std::string& path)
 
 std::optional<std::string> ShowSaveDialog(const FileDialogOptions& options)
 {
+    CancelMouseCapture();
     std::optional<std::string> chosen = CurrentDialogService().SaveFile(options);
     if (chosen && !NamesASpecialFile(*chosen))
         *chosen = ApplyDefaultExtension(*chosen, options.defaultExt);
@@ -96,6 +98,7 @@ int DefaultMessageBoxAnswer(UINT type)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    CancelMouseCapture();
     return CurrentDialogService().MessageBox(owner, text != nullptr ? text : "",
                                              caption != nullptr ? caption : "Error", type);
 }

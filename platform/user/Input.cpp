@@ -228,6 +228,16 @@ BOOL ReleaseCapture()
     return TRUE;
 }
 
+void CancelMouseCapture()
+{
+    if (GetCapture() != nullptr)
+        ReleaseCapture();
+    g_explicitCapture = nullptr;
+    g_implicitCapture = nullptr;
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+}
+
 HWND GetCapture()
 {
     return g_explicitCapture != nullptr && IsWindow(g_explicitCapture) ? g_explicitCapture : nullptr;

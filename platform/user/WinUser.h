@@ -454,6 +454,11 @@ HWND GetFocus();
 HWND SetCapture(HWND window); // returns the previous capture window
 BOOL ReleaseCapture();
 HWND GetCapture();
+// Every modal loop (modal form, message box, file dialog) starts with this: the mouse is
+// let go whoever holds it, the explicit capture (with its WM_CAPTURECHANGED), the window a
+// held button went down in, and the windowing system's pointer grab, so that the modal
+// window takes the mouse even when a click on a button opened it.
+void CancelMouseCapture();
 // State of a virtual key as of the message being handled: bit 15 set while down, bit 0
 // toggled by each press. Tracks the keys and buttons seen by this program's windows.
 SHORT GetKeyState(int virtualKey);

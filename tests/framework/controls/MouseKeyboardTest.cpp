@@ -2,13 +2,16 @@
 // their reflection to the control.
 #include "tests/framework/controls/ControlTestSupport.h"
 
+#include "framework/Application.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
+#include "platform/user/DialogService.h"
 
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -72,7 +75,89 @@ public:
     }
 };
 
+// Opens a modal form from a click, and a message box from a press, and notes who holds the
+// mouse once inside.
+class ModalOpener : public TObject {
+public:
+    TForm* Modal = nullptr;
+    TButton* ModalOk = nullptr;
+    TModalResult Result = mrNone;
+    QTimer ClickOk;
+    QTimer GiveUp;
+
+    ModalOpener()
+    {
+        ClickOk.setSingleShot(true);
+        GiveUp.setSingleShot(true);
+        // A person clicks the modal form's button as soon as it shows.
+        QObject::connect(&ClickOk, &QTimer::timeout, [this] {
+            Press(ModalOk->Widget(), QPoint(10, 10));
+            Release(ModalOk->Widget(), QPoint(10, 10));
+        });
+        QObject::connect(&GiveUp, &QTimer::timeout, [this] { Modal->SetModalResult(mrAbort); });
+    }
+    void ShowModalForm(TObject*)
+    {
+        ClickOk.start(0);
+        GiveUp.start(5000);
+        Result = Modal->ShowModal();
+        GiveUp.stop();
+    }
+    void ShowBox(TObject*, TMouseButton, TShiftState, int, int) { Application->MessageBox("Boom", "Test", MB_OK); }
+};
+
+// Notes who holds the mouse when a message box is asked for.
+class CaptureAtBox : public DialogService {
+public:
+    std::vector<std::string> Seen;
+    int MessageBox(HWND, std::string, std::string, UINT) override
+    {
+        Seen.push_back(std::string(GetCapture() != nullptr ? "window capture" : "no window capture") + ", " +
+                       (TControl::CaptureControl() != nullptr ? "control capture" : "no control capture"));
+        return IDOK;
+    }
+    std::optional<std::string> OpenFile(const FileDialogOptions&) override { return std::nullopt; }
+    std::optional<std::string> SaveFile(const FileDialogOptions&) override { return std::nullopt; }
+};
+
 } // namespace
+
+TEST(MouseCapture, AModalLoopEnteredFromTheMouseTakesTheMouse)
+{
+    FormGuard form;
+    auto* open = new TButton(form.Get());
+    open->SetParent(form.Get());
+    open->SetBounds(10, 10, 75, 25);
+    auto* zone = new TShape(form.Get());
+    zone->SetParent(form.Get());
+    zone->SetBounds(96, 120, 131, 80);
+    FormGuard modal;
+    auto* ok = new TButton(modal.Get());
+    ok->SetParent(modal.Get());
+    ok->SetBounds(10, 10, 75, 25);
+    ok->SetModalResult(mrOk);
+    ModalOpener opener;
+    opener.Modal = modal.Get();
+    opener.ModalOk = ok;
+    open->OnClick.Assign(&opener, &ModalOpener::ShowModalForm);
+    zone->OnMouseDown.Assign(&opener, &ModalOpener::ShowBox);
+    form->Show();
+    ASSERT_TRUE(WaitFor([&] { return form->Widget()->isVisible(); }));
+
+    // The click on "open" shows the modal form, whose own button then takes the click.
+    Press(open->Widget(), QPoint(10, 10));
+    Release(open->Widget(), QPoint(10, 10));
+    EXPECT_EQ(mrOk, opener.Result);
+    EXPECT_EQ(nullptr, TControl::CaptureControl());
+
+    // A press that would start a drag shows a box: the box has the mouse to itself.
+    CaptureAtBox dialogs;
+    DialogService* previous = SetDialogService(&dialogs);
+    Press(form->Widget(), QPoint(100, 125));
+    Release(form->Widget(), QPoint(100, 125));
+    SetDialogService(previous);
+    EXPECT_EQ((std::vector<std::string>{"no window capture, no control capture"}), dialogs.Seen);
+}
 
 TEST(MouseCapture, ADraggedShapeKeepsReceivingMovesOutsideItself)
 {
