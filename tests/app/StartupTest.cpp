@@ -119,7 +119,7 @@ TEST_F(Startup, TheNamedFileOpensInItsWindowOrIsSaidToBeMissing)
     TMainWindowHarness h(StandIn());
     auto& source = *static_cast<TStandInVideoSource*>(h.form1->ActiveMovie1);
     const fs::path video = File("videos/clip one.mpg");
-    const fs::path movie = File("movies/Film.KQL");
+    const fs::path movie = File("movies/Film.KQL", std::string(5240, '\0')); // one whole frame
     fs::current_path(dir_);
 
     EXPECT_EQ(OpenStartFile(*h.form1, *h.form2, "videos/../videos/clip one.mpg"), TStartFile::Video);
@@ -174,6 +174,7 @@ TEST_F(Startup, FileDialogsOpenWhereTheirKindOfFileWasLastChosen)
         TMainWindowHarness h(StandIn());
         h.ClickOpen(File("videos/a.mpg").string());
         EXPECT_EQ(lastDialog(h).initialDir, "");
+        ASSERT_TRUE(h.WaitUntil([&] { return h.form1->Conversion().VideoOpen(); }));
         h.dialogs.QueueFileName((gone / "m.kql").string());
         h.form2->Button1Click(h.form2->Button1); // the window is hidden: its handler, as a click runs it
         fs::remove_all(gone);
@@ -195,6 +196,7 @@ TEST_F(Startup, FileDialogsOpenWhereTheirKindOfFileWasLastChosen)
         h.Click(h.form1->Button1);
         EXPECT_EQ(lastDialog(h).initialDir, videos.string());
         h.ClickOpen(File("other/b.mpg").string());
+        ASSERT_TRUE(h.WaitUntil([&] { return h.form1->Conversion().VideoOpen(); }));
         h.StartCapture((movies / "again.kql").string());
         EXPECT_EQ(lastDialog(h).initialDir, movies.string());
         ASSERT_TRUE(h.WaitForCaptureEnd());
