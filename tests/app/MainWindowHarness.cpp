@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/ControlsWidget.h"
+#include "framework/ExtCtrls.h"
 
 #include <QAbstractButton>
 
@@ -64,4 +65,42 @@ void TMainWindowHarness::Click(TButton* button)
 bool TMainWindowHarness::WaitForCaptureEnd(int timeoutMs)
 {
     return WaitUntil([&] { return form1->Conversion().FramesLeft() < 0; }, timeoutMs);
+}
+
+namespace {
+
+struct ModalScript : TObject {
+    std::function<void()> Steps;
+    TForm2* Form = nullptr;
+    bool Ran = false;
+    void Run(TObject* sender)
+    {
+        static_cast<TTimer*>(sender)->SetEnabled(false);
+        Ran = true;
+        Steps();
+        Form->Close();
+    }
+    void Guard(TObject* sender)
+    {
+        static_cast<TTimer*>(sender)->SetEnabled(false);
+        if (Form->Visible())
+            Form->Close();
+    }
+};
+
+} // namespace
+
+bool TMainWindowHarness::ShowPlayerModally(const std::function<void()>& steps)
+{
+    ModalScript script;
+    script.Steps = steps;
+    script.Form = form2;
+    TTimer run(nullptr);
+    run.SetInterval(10);
+    run.OnTimer.Assign(&script, &ModalScript::Run);
+    TTimer guard(nullptr);
+    guard.SetInterval(10000);
+    guard.OnTimer.Assign(&script, &ModalScript::Guard);
+    Click(form1->Button3);
+    return script.Ran;
 }

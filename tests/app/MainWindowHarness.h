@@ -30,6 +30,10 @@ public:
     void StartCapture(const std::string& path);
     void Click(TButton* button);
     bool WaitForCaptureEnd(int timeoutMs = 60000);
+    // "Play KQ movies" clicked: `steps` run from a timer inside the player window's modal
+    // loop, then the window is closed; a second timer closes it after 10 s whatever happens.
+    // True when the steps ran.
+    bool ShowPlayerModally(const std::function<void()>& steps);
 
     TForm1* form1 = nullptr;
     TForm2* form2 = nullptr;

@@ -436,40 +436,10 @@ TEST(PlayerWindow, LayoutAndNameKeptBetweenModalShowings)
     for (TWinControl* c : std::vector<TWinControl*>{f->Edit1, f->Button1, f->Button2, f->Button3})
         EXPECT_EQ(c->TabOrder(), i++) << c->Name();
 
-    // Each showing is driven from a timer inside the modal loop: the steps, then a close. A
-    // second timer closes the window whatever happens, so the test cannot hang.
-    struct Script : TObject {
-        std::function<void()> Steps;
-        TForm2* Form = nullptr;
-        bool Ran = false;
-        void Run(TObject* sender)
-        {
-            static_cast<TTimer*>(sender)->SetEnabled(false);
-            Ran = true;
-            Steps();
-            Form->Close();
-        }
-        void Guard(TObject* sender)
-        {
-            static_cast<TTimer*>(sender)->SetEnabled(false);
-            if (Form->Visible())
-                Form->Close();
-        }
-    };
-    auto showModally = [&](std::function<void()> steps) {
-        Script script;
-        script.Steps = std::move(steps);
-        script.Form = f;
-        auto* run = new TTimer(nullptr);
-        run->SetInterval(10);
-        run->OnTimer.Assign(&script, &Script::Run);
-        auto* guard = new TTimer(nullptr);
-        guard->SetInterval(10000);
-        guard->OnTimer.Assign(&script, &Script::Guard);
-        h.Click(h.form1->Button3);
-        run->Free();
-        guard->Free();
-        EXPECT_TRUE(script.Ran);
+    // Each showing is driven from a timer inside the modal loop: the steps, then a close; the
+    // window is closed after 10 s whatever happens, so the test cannot hang.
+    auto showModally = [&](const std::function<void()>& steps) {
+        EXPECT_TRUE(h.ShowPlayerModally(steps));
         EXPECT_FALSE(f->Visible());
     };
 

@@ -357,36 +357,7 @@ TEST_F(Playback, PlayKqMoviesAfterACaptureChoosesTheMovieJustWritten)
     h_->StartCapture((dir_ / "clip.kql").string());
     ASSERT_TRUE(h_->WaitForCaptureEnd());
 
-    // Each showing runs `steps` from a timer inside the modal loop, then closes the window;
-    // a second timer closes it whatever happens.
-    struct Script : TObject {
-        std::function<void()> Steps;
-        TForm2* Form = nullptr;
-        void Run(TObject* sender)
-        {
-            static_cast<TTimer*>(sender)->SetEnabled(false);
-            Steps();
-            Form->Close();
-        }
-        void Guard(TObject* sender)
-        {
-            static_cast<TTimer*>(sender)->SetEnabled(false);
-            if (Form->Visible())
-                Form->Close();
-        }
-    };
-    auto showModally = [&](std::function<void()> steps) {
-        Script script;
-        script.Steps = std::move(steps);
-        script.Form = f_;
-        TTimer run(nullptr);
-        run.SetInterval(10);
-        run.OnTimer.Assign(&script, &Script::Run);
-        TTimer guard(nullptr);
-        guard.SetInterval(10000);
-        guard.OnTimer.Assign(&script, &Script::Guard);
-        h_->Click(main->Button3);
-    };
+    auto showModally = [&](const std::function<void()>& steps) { EXPECT_TRUE(h_->ShowPlayerModally(steps)); };
     const std::string first = (dir_ / "clip1.kql").string();
     const std::string mine = Movie("mine.kql", 1, 3);
     showModally([&] {
