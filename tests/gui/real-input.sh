@@ -3,8 +3,9 @@
 # openbox window manager, through real pointer and keyboard events (xdotool). It opens a
 # video through the Open dialog, steps and drags the position bar, moves and resizes the
 # zone, tunes the greys, captures through the Save dialog and compares the files byte for
-# byte with `kqltool capture` on the same settings; it uses the player window and a message
-# box by clicks, and closes the windows with the window manager's close button.
+# byte with `kqltool capture` on the same settings; it opens the player window by a click with
+# the capture chosen, plays and stops it, uses a message box by clicks, and closes the windows
+# with the window manager's close button.
 #
 #   tests/gui/real-input.sh QUELLON KQLTOOL WORKDIR
 #
@@ -147,6 +148,17 @@ preview_changed() {
   grab_preview "$2"
   [[ $(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1) != 0 ]]
 }
+# A client-area rectangle of window $1 saved as $work/$6.png, and whether it differs from
+# (area_differs) or equals (area_equals) the one saved as $7.
+grab_area() { import -window "$1" -crop "$4x$5+$2+$3" +repage "$work/$6.png" 2>/dev/null; }
+area_differs() {
+  grab_area "$@"
+  [[ $(compare -metric AE "$work/$6.png" "$work/$7.png" null: 2>&1) != 0 ]]
+}
+area_equals() {
+  grab_area "$@"
+  [[ $(compare -metric AE "$work/$6.png" "$work/$7.png" null: 2>&1) == 0 ]]
+}
 file_size_is() { [[ -f $1 ]] && (($(stat -c %s "$1") == $2)); }
 
 main_title="Quellon v0.3 by Dresko"
@@ -258,10 +270,27 @@ for f in cap1.kql cap2.kql; do
 done
 [[ -z $(ls "$work/window" | grep -v -x -e cap1.kql -e cap2.kql) ]] || fail "unexpected files: $(ls "$work/window")"
 
-step "the player window and its Open dialog by clicks"
+step "the player window by a click, with the capture chosen: Play, then Stop"
 click "$main" 212 20
 window Form2 10; form2=$found
+# The screen area: 131 x 80 at (80, 56); the frame counter beside "Play" (224, 64) and
+# "Stop" (224, 96), from (312, 70). The series plays 16 frames in under two seconds.
+screen=(80 56 131 80) counter=(312 66 100 16)
+has_movie() { awk -v s="$(area_spread "$form2" "${screen[@]}")" 'BEGIN { exit !(s > 0.02) }'; }
+wait_for "frame 0 of the capture in the screen area" 10 has_movie
+sleep 0.3
+grab_area "$form2" "${screen[@]}" screen-before-play
+grab_area "$form2" "${counter[@]}" counter-before-play
 shot
+click "$form2" 261 76
+wait_for "a later frame in the counter" 10 area_differs "$form2" "${counter[@]}" counter-playing counter-before-play
+shot playing
+click "$form2" 261 108
+wait_for "frame 0 back in the screen area" 5 area_equals "$form2" "${screen[@]}" screen-after-stop screen-before-play
+wait_for "frame 1 back in the counter" 5 area_equals "$form2" "${counter[@]}" counter-after-stop counter-before-play
+shot stopped
+
+step "the player window's Open dialog by clicks"
 click "$form2" 357 28
 window Open 10; dialog=$found
 shot

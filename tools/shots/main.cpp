@@ -1,9 +1,11 @@
 // quellon-shots: pictures of the program's two windows for the README. It makes the windows
 // as the program does, opens VIDEO through the open dialog (answered by the scripted dialog
-// service), moves the bar, drags the crop zone, tunes brightness and contrast, and saves each
-// window as it is on screen.
+// service), moves the bar, drags the crop zone, tunes brightness and contrast; then chooses
+// MOVIE in the player window the same way and plays it to a frame along the way, on a
+// playback clock held still there so that the picture is the same at every run. Each window
+// is saved as it is on screen.
 //
-//   quellon-shots VIDEO MAIN.png PLAYER.png
+//   quellon-shots VIDEO MOVIE.kql MAIN.png PLAYER.png
 #include "app/ProgramClasses.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -17,6 +19,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <iostream>
 
@@ -34,8 +37,8 @@ bool Save(TForm* form, const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::cerr << "usage: quellon-shots VIDEO MAIN.png PLAYER.png\n";
+    if (argc != 5) {
+        std::cerr << "usage: quellon-shots VIDEO MOVIE.kql MAIN.png PLAYER.png\n";
         return 2;
     }
     Application->Initialize(argc, argv);
@@ -69,12 +72,27 @@ int main(int argc, char** argv)
     Form1->ScrollBar3->SetPosition(11);
     Form1->CheckBox1->SetChecked(true);
     Form1->SpinEdit2->SetValue(4);
-    const bool mainSaved = Save(Form1, argv[2]);
+    const bool mainSaved = Save(Form1, argv[3]);
 
-    dialogs.QueueFileName("/home/user/movies/life1.kql");
+    std::int64_t nowNs = 0;
+    Form2->SetPlaybackClock([&nowNs] { return nowNs; });
+    dialogs.QueueFileName(argv[2]);
     Form2->Show();
     static_cast<QAbstractButton*>(Form2->Button1->Widget())->click();
-    const bool playerSaved = Save(Form2, argv[3]);
+    if (!Form2->Player().IsOpen() || !dialogs.MessageBoxes().empty()) {
+        std::cerr << "quellon-shots: the player window cannot show " << argv[2] << "\n";
+        return 1;
+    }
+    // Played from 0 and held half a frame past the time frame 12 is due.
+    constexpr std::uint64_t shownFrame = 12;
+    static_cast<QAbstractButton*>(Form2->Button2->Widget())->click();
+    nowNs = static_cast<std::int64_t>(shownFrame) * TMoviePlayer::FramePeriodNs + TMoviePlayer::FramePeriodNs / 2;
+    if (!Application->HandleMessagesUntil([] { return Form2->Player().FrameIndex() == shownFrame; }, 5000)) {
+        std::cerr << "quellon-shots: " << argv[2] << " does not play to frame " << shownFrame << "\n";
+        return 1;
+    }
+    const bool playerSaved = Save(Form2, argv[4]);
+    static_cast<QAbstractButton*>(Form2->Button3->Widget())->click();
     Form2->Hide();
     Form1->Close();
     Application->Run();
