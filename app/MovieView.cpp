@@ -52,10 +52,8 @@ void TMovieView::PaintBox1Paint(TObject* Sender)
     canvas.FillRect(TRect{0, 0, width, height});
     if (!player_.IsOpen())
         return;
-    TGreyLevels levels;
-    FrameBufferLevels(player_.Frame(), levels);
     TBitmap frame;
-    DrawGreyLevels(levels, frame);
+    DrawFrameBuffer(player_.Frame(), frame);
     // Each pixel becomes a scale x scale square: copied row by row, no smoothing.
     TBitmap big;
     big.SetPixelFormat(pf32bit);

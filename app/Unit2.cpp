@@ -159,10 +159,8 @@ void TForm2::PaintBox1Paint(TObject* Sender)
 {
     if (!player_.IsOpen())
         return;
-    TGreyLevels levels;
-    FrameBufferLevels(player_.Frame(), levels);
     TBitmap picture;
-    DrawGreyLevels(levels, picture);
+    DrawFrameBuffer(player_.Frame(), picture);
     PaintBox1->Canvas()->Draw(0, 0, &picture);
 }
 

@@ -25,3 +25,10 @@ void FrameBufferLevels(const TFrameBuffer& frame, TGreyLevels& levels)
             levels[static_cast<std::size_t>(y) * KqFrameWidth + x] =
                 static_cast<std::uint8_t>(15 - frame[static_cast<std::size_t>(x) * KqFrameHeight + y]);
 }
+
+void DrawFrameBuffer(const TFrameBuffer& frame, TBitmap& bitmap)
+{
+    TGreyLevels levels;
+    FrameBufferLevels(frame, levels);
+    DrawGreyLevels(levels, bitmap);
+}

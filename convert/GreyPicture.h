@@ -16,3 +16,6 @@ void DrawGreyLevels(const TGreyLevels& levels, TBitmap& bitmap);
 
 // The grey levels of a frame buffer (darkness 0..15 of pixel x, y at x * 80 + y).
 void FrameBufferLevels(const TFrameBuffer& frame, TGreyLevels& levels);
+
+// Makes `bitmap` a 131 x 80 picture of a movie frame.
+void DrawFrameBuffer(const TFrameBuffer& frame, TBitmap& bitmap);
