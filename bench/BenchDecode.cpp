@@ -49,6 +49,10 @@ const BenchVideo kVideos[] = {
     {"h264-1920x1080.mp4", "-c:v libx264 -preset veryfast -crf 23", "1920x1080"},
     {"h264-1280x720.mkv", "-c:v libx264 -preset veryfast -crf 23", "1280x720"},
     {"h264-1920x1080.mkv", "-c:v libx264 -preset veryfast -crf 23", "1920x1080"},
+    {"hevc-1280x720.mp4", "-c:v libx265 -preset veryfast -crf 28 -tag:v hvc1 -x265-params log-level=error", "1280x720"},
+    {"hevc-1920x1080.mp4", "-c:v libx265 -preset veryfast -crf 28 -tag:v hvc1 -x265-params log-level=error", "1920x1080"},
+    {"hevc-1280x720.mkv", "-c:v libx265 -preset veryfast -crf 28 -x265-params log-level=error", "1280x720"},
+    {"hevc-1920x1080.mkv", "-c:v libx265 -preset veryfast -crf 28 -x265-params log-level=error", "1920x1080"},
 };
 constexpr int kFrames = 300;
 constexpr int kJumps = 30;
@@ -56,8 +60,8 @@ constexpr int kJumps = 30;
 const char* const kUsage =
     "usage: bench_decode [--threads T] [--folder DIR] [--only TEXT]\n"
     "\n"
-    "Makes a set of test videos (MPEG-1, MPEG-2, MPEG-4 Part 2, MJPEG, H.264; 352x288 to\n"
-    "1920x1080; 300 frames each) with the ffmpeg command, once, then measures on each: the\n"
+    "Makes a set of test videos (MPEG-1, MPEG-2, MPEG-4 Part 2, MJPEG, H.264, HEVC; 352x288\n"
+    "to 1920x1080; 300 frames each) with the ffmpeg command, once, then measures on each: the\n"
     "time to open it, a pass of +3 frame steps, random jumps and backward steps, each as a\n"
     "ratio to the ffmpeg command's own full decode of the same file, and the peak memory.\n"
     "\n"
