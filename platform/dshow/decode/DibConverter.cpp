@@ -68,13 +68,14 @@ bool DibConverter::Convert(const AVFrame* frame, int width, int height, PixelFor
 
     const std::size_t rowBytes = static_cast<std::size_t>(width) * (format == PixelFormat::Rgb32 ? 4 : 3);
     const std::size_t stride = DibStrideBytes(width, format);
-    if (source == AV_PIX_FMT_YUV420P && target == AV_PIX_FMT_BGR0 && frame->width == width &&
-        frame->height == height && width % 16 == 0 && height % 2 == 0) {
+    if (source == AV_PIX_FMT_YUV420P && frame->width == width && frame->height == height && width % 16 == 0 &&
+        height % 2 == 0) {
         // The common case: an unscaled 4:2:0 picture whose rows are whole blocks of 16 pixels.
         // libswscale's vector code converts 16 pixels at a time (a row of 8 mod 16 pixels gets
-        // 8 more, 32 bytes past its end: over the row converted before it, and past the end of
-        // the DIB for the last one), so only rows of whole blocks are written into the DIB
-        // itself, bottom row first, with nothing to spill over.
+        // 8 more, 24 or 32 bytes past its end: over the row converted before it, and past the
+        // end of the DIB for the last one), so only rows of whole blocks are written into the
+        // DIB itself, bottom row first, with nothing to spill over. Such rows need no padding
+        // in either format.
         dib.resize(stride * static_cast<std::size_t>(height));
         std::uint8_t* planes[4] = {dib.data() + (static_cast<std::size_t>(height) - 1) * stride, nullptr, nullptr, nullptr};
         int strides[4] = {-static_cast<int>(stride), 0, 0, 0};

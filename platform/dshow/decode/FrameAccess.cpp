@@ -196,8 +196,10 @@ const AVFrame* VideoDecoder::Impl::DecodeTo(std::int64_t place)
             if (!StartAt(key, fromStart))
                 break;
             // After a jump, keep the pictures just before the target: the next request is
-            // often a step backwards. The target itself is never skipped, cache or not.
-            skip.before = place - std::max(0, options.cacheFrames - 1);
+            // often a step backwards. As many as the cache holds; decoding more in full would
+            // only push the first of them out again. The target itself is never skipped,
+            // cache or not.
+            skip.before = place - (options.cacheFrames > 1 ? cache.Capacity() - 1 : 0);
         }
         const std::int64_t keepFrom = skip.before;
         if (damagedBefore)

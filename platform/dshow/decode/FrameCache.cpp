@@ -27,6 +27,7 @@ void FrameCache::Put(std::int64_t key, const AVFrame* frame)
     if (!copy)
         throw std::bad_alloc();
     const std::size_t bytes = FrameBytes(copy.get());
+    lastFrameBytes_ = bytes;
     // Make room first; a single frame larger than the whole budget is still kept alone,
     // since the caller is about to convert it.
     while (!recency_.empty() &&
@@ -35,6 +36,14 @@ void FrameCache::Put(std::int64_t key, const AVFrame* frame)
     recency_.push_front(key);
     entries_.emplace(key, Entry{std::move(copy), bytes, recency_.begin()});
     bytes_ += bytes;
+}
+
+int FrameCache::Capacity() const
+{
+    if (lastFrameBytes_ == 0)
+        return maxFrames_;
+    const std::size_t fit = maxBytes_ / lastFrameBytes_;
+    return fit < 1 ? 1 : fit < static_cast<std::size_t>(maxFrames_) ? static_cast<int>(fit) : maxFrames_;
 }
 
 const AVFrame* FrameCache::Find(std::int64_t key)

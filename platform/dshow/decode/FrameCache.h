@@ -1,7 +1,7 @@
 // A small store of recently decoded pictures, keyed by their packet's decode index, so that
 // stepping backwards over frames decoded a moment ago costs no decoding. Holds references to
 // the decoder's frames (no copies). Least recently used frames go first when either limit is
-// reached. Internal to the decoding library; one owner thread at a time.
+// reached; the byte limit is what keeps large pictures (1080p and up) from filling memory. Internal to the decoding library; one owner thread at a time.
 #pragma once
 
 #include "platform/dshow/decode/FfmpegHandles.h"
@@ -28,6 +28,10 @@ public:
     void Clear();
     std::size_t Count() const { return entries_.size(); }
 
+    // How many pictures of the size last put in fit within both limits (at least 1); the
+    // frame limit alone while nothing has been put in yet.
+    int Capacity() const;
+
 private:
     struct Entry {
         FramePtr frame;
@@ -38,6 +42,7 @@ private:
     int maxFrames_;
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;
+    std::size_t lastFrameBytes_ = 0;
     std::list<std::int64_t> recency_;  // front = most recently used
     std::unordered_map<std::int64_t, Entry> entries_;
 };

@@ -57,8 +57,8 @@ TEST(DibLayout, PaddedRowsBottomUpAndTheSameColoursInBothFormats)
 
 TEST(DibLayout, UnscaledRowsOf420PicturesGiveTheSamePixelsInBothFormats)
 {
-    // 4:2:0 rows of whole blocks of 16 pixels (176) are converted straight into a 32-bit DIB;
-    // other widths (168 = 8 mod 16, 174) and 24-bit rows go through a roomy picture first.
+    // 4:2:0 rows of whole blocks of 16 pixels (176) are converted straight into the DIB in
+    // both formats; other widths (168 = 8 mod 16, 174) go through a roomy picture first.
     // A picture with detail in every row and column tells whether any row lands elsewhere
     // or is overwritten by its neighbour; a 168-pixel row written straight into the DIB
     // would spill 8 pixels over the row converted before it, and past the DIB's end.

@@ -29,6 +29,8 @@ struct FormatCase {
     const char* secondPartArguments = nullptr;
     int width = kPatternWidth;
     int height = kPatternHeight;
+    // Bytes of pictures the cache may hold (DecoderOptions::cacheBytes).
+    std::size_t cacheBytes = DecoderOptions{}.cacheBytes;
 };
 
 constexpr int kSourceFrames = 100;
@@ -51,6 +53,11 @@ inline const FormatCase kFormatCases[] = {
     {"H264Mkv", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40"},
     {"H264Transport", "h.ts", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f mpegts"},
     {"H264ElementaryNoTimestamps", "h.h264", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40 -f h264"},
+    // x265 makes open GOPs by default: leading pictures after a CRA need the GOP before it.
+    {"HevcMp4", "hv.mp4", "{pattern} -pix_fmt yuv420p -c:v libx265 -preset veryfast -tag:v hvc1 "
+                          "-x265-params keyint=40:bframes=4:log-level=error"},
+    {"HevcMkv", "hv.mkv", "{pattern} -pix_fmt yuv420p -c:v libx265 -preset veryfast "
+                          "-x265-params keyint=40:bframes=4:log-level=error"},
     {"Vp9Webm", "v.webm", "{pattern} -pix_fmt yuv420p -c:v libvpx-vp9 -g 30 -deadline realtime -cpu-used 8 -b:v 400k"},
     {"VariableRateMkv", "vfr.mkv",
      "{pattern} -vf \"setpts=N+max(0\\,N-50)\" -fps_mode passthrough -pix_fmt yuv420p -c:v libx264 "
@@ -91,6 +98,11 @@ inline const FormatCase kFormatCases[] = {
      nullptr, 0},
     {"H264MkvNoCache", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40", false, nullptr,
      nullptr, 0},
+    // A cache that holds a handful of pictures by size: fewer pictures are kept before a jump
+    // target than the frame limit allows.
+    {"H264MkvCacheOfFivePictures", "h.mkv", "{pattern} -pix_fmt yuv420p -c:v libx264 -preset veryfast -bf 3 -g 40",
+     false, nullptr, nullptr, 30, nullptr, kPatternWidth, kPatternHeight,
+     std::size_t{5} * kPatternWidth * kPatternHeight * 3 / 2 + 4096},
     // Two transport streams of different picture sizes joined with `cat`: the MPEG-2 decoder
     // drops the reference picture it holds back when the size changes.
     {"Mpeg2TransportSplicedSizes", "spliced.ts", "{pattern} -pix_fmt yuv420p -c:v mpeg2video -bf 2 -g 15 -f mpegts",

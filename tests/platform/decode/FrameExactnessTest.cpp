@@ -22,6 +22,7 @@ TEST_P(FrameExactness, EveryAccessPathGivesTheStraightDecodePicture)
     ASSERT_FALSE(path.empty());
     DecoderOptions options;
     options.cacheFrames = format.cacheFrames;
+    options.cacheBytes = format.cacheBytes;
     ASSERT_NO_FATAL_FAILURE(DecodeStraight(path, options));
 
     // Frame n is the n-th picture of the ffmpeg command's straight decode, and there are as
