@@ -40,17 +40,18 @@ enum class PixelFormat {
 
 struct DecoderOptions {
     // Decoder threads. 0 picks one for pictures up to 1024 x 576 (they decode fast enough)
-    // and min(2, hardware threads) above. Frame threading adds a few frames of latency to
+    // and above 3840 x 2160 (every thread holds pictures of its own), min(2, hardware
+    // threads) in between. Frame threading adds a few frames of latency to
     // every seek, so more is not always faster for random access; and in a damaged stream
     // that the decoder does not report as damaged, concealment with several threads can
     // depend on their timing (reported damage switches to one thread at once).
     int threadCount = 0;
     // Recently decoded frames kept so that backward steps are mostly free. The cache holds
     // at most cacheFrames frames and at most cacheBytes of decoded 4:2:0 pictures: 30 up to
-    // 576 lines, about 27 at 720p, 12 at 1080p, 3 at 4K, one at 8K. 0 (or less) keeps only the frame just
+    // 576 lines, about 22 at 720p, 10 at 1080p, 2 at 4K, one at 8K. 0 (or less) keeps only the frame just
     // returned: every step backwards then decodes again.
     int cacheFrames = 30;
-    std::size_t cacheBytes = std::size_t{40} << 20;
+    std::size_t cacheBytes = std::size_t{32} << 20;
 };
 
 // Caps that keep absurd headers from turning into absurd allocations.
