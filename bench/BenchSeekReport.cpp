@@ -4,8 +4,8 @@
 //
 // For each generated video (made once into a cache folder): opens it, waits for the first
 // report, then makes 40 seeks (20 random jumps with a fixed seed, then steps of +1, +3, +7
-// and -1) and prints the median and the worst seek-to-report time, and the same up to the
-// end of the snapshot taken inside the report.
+// and -1) and prints the median and the worst time until SeekToFrame returns, until the
+// report, and until the end of the snapshot taken inside the report.
 //
 // Usage: bench_seek_report [--cache DIR]
 //   DIR defaults to $TMPDIR/quellon-bench-videos; the ffmpeg command is $QUELLON_FFMPEG or
@@ -116,6 +116,7 @@ void Measure(const std::string& path, const BenchVideo& video)
         targets.push_back(n += step);
     for (int i = 0; i < 5; ++i)
         targets.push_back(--n);
+    std::vector<double> toReturn;
     std::vector<double> toReport;
     std::vector<double> toSnapshot;
     Cardinal current = probe.lastFrame;
@@ -125,16 +126,19 @@ void Measure(const std::string& path, const BenchVideo& video)
         const int before = probe.reports;
         const Clock::time_point start = Clock::now();
         movie->SeekToFrame(target);
+        const Clock::time_point returned = Clock::now();
         if (!WaitFor([&] { return probe.reports > before; }, 10000)) {
             std::printf("  no report for a seek to %u\n", target);
             continue;
         }
+        toReturn.push_back(Ms(returned - start));
         toReport.push_back(Ms(probe.reported - start));
         toSnapshot.push_back(Ms(probe.snapped - start));
         current = target;
     }
     std::printf("%s (%s, %u frames, %zu seeks)\n", video.name, video.size, movie->FrameCount(), toReport.size());
     if (!toReport.empty()) {
+        PrintFigures("SeekToFrame returns", toReturn);
         PrintFigures("seek to report", toReport);
         PrintFigures("seek to snapshot done", toSnapshot);
     }
