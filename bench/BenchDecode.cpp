@@ -189,6 +189,15 @@ int MeasureFile(const std::string& path, const std::string& name, int threads, c
     return 0;
 }
 
+// Figures taken while other programs run are slower; the load average says how busy the
+// machine was.
+void PrintLoad(const char* when)
+{
+    double load[3] = {};
+    if (getloadavg(load, 3) == 3)
+        std::printf("load average %s: %.2f %.2f %.2f\n", when, load[0], load[1], load[2]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -239,6 +248,7 @@ int main(int argc, char** argv)
     }
 
     std::printf("decoder threads: %d (ours and `ffmpeg -threads %d -i FILE -f null -`)\n", threads, threads);
+    PrintLoad("before");
     std::printf("%-19s %5s %7s %7s %7s %6s %7s %6s %6s %7s %7s %6s %6s %6s\n", "file", "frames", "lin ms", "lin cpu",
                 "open ms", "ratio", "+3 ms", "ratio", "cpu r.", "jump ms", "worst", "ratio", "-1 ms", "peakMB");
     int failures = 0;
@@ -264,5 +274,6 @@ int main(int argc, char** argv)
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             ++failures;
     }
+    PrintLoad("after");
     return failures == 0 ? 0 : 1;
 }

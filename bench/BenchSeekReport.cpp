@@ -178,5 +178,9 @@ int main(int argc, char** argv)
         }
         Measure(path, video);
     }
+    // Figures taken while other programs run are slower; this says how busy the machine was.
+    double load[3] = {};
+    if (getloadavg(load, 3) == 3)
+        std::printf("load average: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
     return 0;
 }
