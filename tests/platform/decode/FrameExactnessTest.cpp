@@ -54,7 +54,7 @@ TEST(FrameExactnessThreaded, TwoDecoderThreadsGiveTheSamePictures)
 {
     DecoderOptions options;
     options.threadCount = 2;
-    for (const char* file : {"h.mkv", "m2.mpg"}) {
+    for (const char* file : {"h.mkv", "hv.mkv", "m2.mpg"}) {
         const std::string path = MakeCase(CaseFor(file));
         ASSERT_FALSE(path.empty());
         AccessPaths threaded;
