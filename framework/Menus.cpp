@@ -4,10 +4,12 @@
 #include "framework/ClassBuilder.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QPointer>
 
 #include <algorithm>
+#include <map>
 
 // --- TMenuItem ------------------------------------------------------------------------------
 
@@ -90,6 +92,8 @@ namespace {
 
 void AddItems(QMenu& menu, TMenuItem& parent)
 {
+    // Radio items of one group show as such: one mark among them.
+    std::map<int, QActionGroup*> groups;
     for (int i = 0; i < parent.Count(); ++i) {
         TMenuItem* item = parent.Items(i);
         if (item->Caption() == "-") {
@@ -107,6 +111,12 @@ void AddItems(QMenu& menu, TMenuItem& parent)
         action->setEnabled(item->Enabled());
         action->setCheckable(item->Checked() || item->RadioItem());
         action->setChecked(item->Checked());
+        if (item->RadioItem()) {
+            QActionGroup*& group = groups[item->GroupIndex()];
+            if (group == nullptr)
+                group = new QActionGroup(&menu);
+            group->addAction(action);
+        }
         QObject::connect(action, &QAction::triggered, &menu, [item] {
             try {
                 item->Click();

@@ -123,3 +123,22 @@ TEST(PictureMenu, AChoiceShowsInThePreviewAndIsWhatTheCaptureRunWrites)
     }
     fs::remove_all(dir);
 }
+
+TEST(PictureMenu, OpensWhereThePreviewWasClicked)
+{
+    // The menu is placed in screen coordinates: those of a point of the preview include where
+    // the window lies on the screen (its layout places its client area at 143, 98).
+    TMainWindowHarness h([](TForm1& form) { return TStandInVideoSource::Make(form, 352, 288, 20, FlatGrey); });
+    TForm1& f = *h.form1;
+    ASSERT_TRUE(h.WaitUntil([&] { return f.HandleAllocated(); }));
+    const TPoint form = f.ClientToScreen(Point(0, 0));
+    EXPECT_EQ(form.X, 143);
+    EXPECT_EQ(form.Y, 98);
+    const TPoint panel = f.Panel1->ClientToScreen(Point(0, 0));
+    const TPoint at = f.PaintBox1->ClientToScreen(Point(20, 30));
+    EXPECT_EQ(at.X, panel.X + 6 + 20);
+    EXPECT_EQ(at.Y, panel.Y + 97 + 30);
+    EXPECT_EQ(f.PaintBox1->ScreenToClient(at).X, 20);
+    EXPECT_EQ(f.PaintBox1->ScreenToClient(at).Y, 30);
+    EXPECT_GE(panel.X, 143 + 344);
+}

@@ -48,9 +48,9 @@ const char* const CaptureUsage =
     "\"Cancel\" does: the files keep their whole frames, and the exit status is 130, 143 or 129.\n"
     "\n"
     "--real-time takes, instead of every S-th frame, the frames that play at the video's own\n"
-    "speed on the device: from FRAME on, the frame shown at every 8.658th of a second of the\n"
-    "video's time (the nearest by its timestamp, so variable frame rates keep their speed too;\n"
-    "with a constant rate r that is frame FRAME + round(k r / 8.658)). A frame may then be\n"
+    "speed on the device: from FRAME on, at each tick of the device (every 1/8.658 s) in the\n"
+    "video's own time, the frame whose timestamp is nearest (so variable frame rates keep\n"
+    "their speed too; at a constant rate r, frame FRAME + round(k r / 8.658)). A frame may be\n"
     "taken twice in a row (a video slower than 8.658 frames a second), or frames left out.\n"
     "The window itself keeps its frame skip.\n"
     "\n" KQLTOOL_PICTURE_OPTIONS_USAGE;
