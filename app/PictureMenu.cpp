@@ -35,7 +35,8 @@ TPopupMenu* MakePictureMenu(TComponent* owner, const TNotifyEvent& onChoice)
 {
     auto* menu = new TPopupMenu(owner);
     TMenuItem& root = *menu->Items();
-    AddItem(owner, root, NoDitheringCaption, kDitherGroup, static_cast<int>(TDithering::None), onChoice)->SetChecked(true);
+    AddItem(owner, root, NoDitheringCaption, kDitherGroup, static_cast<int>(TDithering::None), onChoice)
+        ->SetChecked(true);
     AddItem(owner, root, OrderedCaption, kDitherGroup, static_cast<int>(TDithering::Ordered), onChoice);
     AddItem(owner, root, DiffusionCaption, kDitherGroup, static_cast<int>(TDithering::Diffusion), onChoice);
     auto* line = new TMenuItem(owner);

@@ -21,15 +21,15 @@
 
 #include <QFont>
 #include <QImage>
-#include <QPainter>
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,7 +95,8 @@ Picture Text(const char* words, int pixelSize)
 std::vector<Picture> FfmpegFrames(const std::string& source, int frames)
 {
     const std::string command = std::string(QUELLON_FFMPEG_COMMAND) + " -v error -f lavfi -i \"" + source +
-                                ",scale=131:80:flags=area\" -frames:v " + std::to_string(frames) + " -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+                                ",scale=131:80:flags=area\" -frames:v " + std::to_string(frames) +
+                                " -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::vector<Picture> out;
     if (pipe == nullptr)
@@ -126,7 +127,9 @@ std::vector<Set> Pictures()
                      Make([](int, int y) { return 200 - y * 1.2; })}});
     sets.push_back({"face-like shading",
                     {Make([](int x, int y) { return FaceLike(x, y, 65, 42, 34, 40); }),
-                     Make([](int x, int y) { return FaceLike(x, y, 40, 45, 25, 30) * 0.6 + FaceLike(x, y, 95, 40, 28, 36) * 0.4; })}});
+                     Make([](int x, int y) {
+                         return FaceLike(x, y, 40, 45, 25, 30) * 0.6 + FaceLike(x, y, 95, 40, 28, 36) * 0.4;
+                     })}});
     sets.push_back({"text", {Text("The quick brown fox jumps over the lazy dog", 14), Text("Quellon 16 greys", 22)}});
     // Fast motion: a bright disc and a ramp moving many pixels a frame, with the motion blur a
     // camera gives (the average of 8 sub-frames).
@@ -145,7 +148,8 @@ std::vector<Set> Pictures()
     Set real{"ffmpeg sources", {}};
     // Rendered larger and brought down to 131 x 80 by area, as a camera's picture would be.
     for (const char* source : {"mandelbrot=size=524x320:rate=25", "testsrc2=size=524x320:rate=25",
-                               "color=black:size=524x320:rate=25,geq=lum='128+100*sin(X/60+N)*cos(Y/45)':cb=128:cr=128", "cellauto=size=524x320:rate=25:rule=110:seed=5"})
+                               "color=black:size=524x320:rate=25,geq=lum='128+100*sin(X/60+N)*cos(Y/45)':cb=128:cr=128",
+                               "cellauto=size=524x320:rate=25:rule=110:seed=5"})
         for (Picture& p : FfmpegFrames(source, 2))
             real.pictures.push_back(std::move(p));
     if (!real.pictures.empty())
@@ -172,7 +176,9 @@ std::vector<double> Blur(const std::vector<double>& in)
         total += kernel[static_cast<std::size_t>(i + radius)] = std::exp(-i * i / (2 * kSigma * kSigma));
     for (double& k : kernel)
         k /= total;
-    auto at = [](int x, int y) { return static_cast<std::size_t>(std::clamp(y, 0, H - 1) * W + std::clamp(x, 0, W - 1)); };
+    auto at = [](int x, int y) {
+        return static_cast<std::size_t>(std::clamp(y, 0, H - 1) * W + std::clamp(x, 0, W - 1));
+    };
     std::vector<double> across(in.size()), out(in.size());
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
@@ -224,7 +230,9 @@ Picture WithNoise(const Picture& p, std::mt19937& random)
     std::normal_distribution<double> noise(0, 2);
     Picture out(p.size());
     for (std::size_t i = 0; i < p.size(); ++i) {
-        auto channel = [&](int v) { return static_cast<BYTE>(std::clamp(static_cast<int>(std::lround(v + noise(random))), 0, 255)); };
+        auto channel = [&](int v) {
+            return static_cast<BYTE>(std::clamp(static_cast<int>(std::lround(v + noise(random))), 0, 255));
+        };
         out[i] = RGB(channel(GetRValue(p[i])), channel(GetGValue(p[i])), channel(GetBValue(p[i])));
     }
     return out;
@@ -256,7 +264,8 @@ int main(int argc, char** argv)
     if (markdown) {
         std::printf("| pictures | none | none, mean shift removed | ordered | diffusion |\n|---|---|---|---|---|\n");
     } else {
-        std::printf("blurred error (mean squared, levels^2, Gaussian sigma %.1f px); in brackets: change from none\n", kSigma);
+        std::printf("blurred error (mean squared, levels^2, Gaussian sigma %.1f px); in brackets: change from none\n",
+                    kSigma);
         std::printf("%-22s %10s %14s %20s %20s\n", "pictures", "none", "none-shift", "ordered", "diffusion");
     }
     std::vector<Picture> all;
@@ -297,11 +306,13 @@ int main(int argc, char** argv)
         }
     }
     if (markdown) {
-        std::printf("\n| flicker on a still scene (pixels changed) | none | ordered | diffusion |\n|---|---|---|---|\n");
+        std::printf("\n| flicker on a still scene (pixels changed) | none | ordered | diffusion |\n");
+        std::printf("|---|---|---|---|\n");
         std::printf("| the same frame twice | %.2f %% | %.2f %% | %.2f %% |\n", still[0], still[1], still[2]);
         std::printf("| with sensor noise (sigma 2) | %.2f %% | %.2f %% | %.2f %% |\n", noisy[0], noisy[1], noisy[2]);
     } else {
-        std::printf("\nflicker on a still scene: share of pixels changed between two frames of %zu pictures\n", all.size());
+        std::printf("\nflicker on a still scene: share of pixels changed between two frames of %zu pictures\n",
+                    all.size());
         std::printf("%-20s %11.2f%% %19.2f%% %19.2f%%\n", "same frame", still[0], still[1], still[2]);
         std::printf("%-20s %11.2f%% %19.2f%% %19.2f%%\n", "sensor noise", noisy[0], noisy[1], noisy[2]);
     }

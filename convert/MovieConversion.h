@@ -115,12 +115,9 @@ public:
     // skip back. A plan may name the same frame at neighbouring positions: the source then
     // reports no move, and the frame shown is to be taken again with RepeatShownFrame.
     void SetFramePlan(std::vector<Cardinal> plan);
-    const std::vector<Cardinal>& FramePlan() const noexcept { return framePlan_; }
-    // True when the bar stands on a position whose planned frame is the one already shown,
-    // so that no position report will come for it.
-    bool AwaitsRepeatedFrame() const noexcept { return repeatPending_; }
-    // Converts the frame shown again for such a position (the capture run takes its step), as
-    // the report of a move would.
+    // When the bar stands on a position whose planned frame is the one already shown (no
+    // position report will come for it), converts that frame again as the report of a move
+    // would, and the capture run takes its step; does nothing otherwise.
     void RepeatShownFrame();
 
     // State, for the window and for tests.

@@ -23,7 +23,6 @@ struct TPictureOptions {
     // come out lighter, below 1 darker; 1 leaves every grey as it is. GammaMin..GammaMax.
     double gamma = 1.0;
 
-    bool IsPlain() const noexcept { return dithering == TDithering::None && gamma == 1.0; }
     bool operator==(const TPictureOptions&) const = default;
 };
 

@@ -70,11 +70,11 @@ std::vector<int> NearestFrames(const std::vector<double>& times, int start, int 
     std::vector<int> frames;
     for (int k = 0; k < count; ++k) {
         const double tick = times[static_cast<std::size_t>(start)] + k / 8.658;
-        int best = 0;
-        for (int n = 1; n < static_cast<int>(times.size()); ++n)
-            if (std::abs(times[static_cast<std::size_t>(n)] - tick) <= std::abs(times[static_cast<std::size_t>(best)] - tick))
+        std::size_t best = 0;
+        for (std::size_t n = 1; n < times.size(); ++n)
+            if (std::abs(times[n] - tick) <= std::abs(times[best] - tick))
                 best = n;
-        frames.push_back(best);
+        frames.push_back(static_cast<int>(best));
     }
     return frames;
 }

@@ -225,7 +225,8 @@ int CaptureCommand(const std::vector<std::string>& args)
                              FramesText(frameCount) + ")");
         plan = RealTimePlan(fs::absolute(video).string(), frameCount, static_cast<Cardinal>(start));
         if (plan.empty())
-            throw InputError("no frame of " + video + " from frame " + std::to_string(start) + " on falls at the device's rate");
+            throw InputError("no frame of " + video + " from frame " + std::to_string(start) +
+                             " on falls at the device's rate");
         const int before = counter.reports;
         form->Conversion().SetFramePlan(plan);
         // The video stands on frame 0 after the open: another first frame is reported once shown.
@@ -239,16 +240,16 @@ int CaptureCommand(const std::vector<std::string>& args)
         position = start / skip;
         if (form->ScrollBar1->Max() == 0)
             throw InputError("the video has " + FramesText(form->VideoSource()->FrameCount()) +
-                             ", fewer than the frame skip " + std::to_string(skip) + ", so there is nothing to capture");
+                             ", fewer than the frame skip " + std::to_string(skip) +
+                             ", so there is nothing to capture");
         if (position >= form->ScrollBar1->Max())
             throw InputError("--start " + std::to_string(start) +
                              " is at or past the end of the video (the last start is frame " +
                              std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
         form->ScrollBar1->SetPosition(position);
         const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
-        if (!Application->HandleMessagesUntil(
-                [&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed() || signalled(); }, 60000) ||
-            failed())
+        auto shown = [&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed() || signalled(); };
+        if (!Application->HandleMessagesUntil(shown, 60000) || failed())
             throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
     }
     if (signalled())
