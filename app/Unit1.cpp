@@ -2,12 +2,14 @@
 // handlers, and the conversion's handlers forwarded to TMovieConversion.
 #include "app/Unit1.h"
 
+#include "app/PictureMenu.h"
 #include "app/ProgramClasses.h"
 #include "app/Unit2.h"
 #include "framework/Application.h"
 #include "framework/ClassBuilder.h"
 #include "framework/Exceptions.h"
 #include "framework/LayoutResource.h"
+#include "framework/Menus.h"
 #include "framework/WideString.h"
 
 QUELLON_LAYOUT_RESOURCE(Unit1);
@@ -112,6 +114,28 @@ void TForm1::Build(const TVideoSourceMaker& makeVideoSource)
     c.Button2 = Button2;
     c.SaveDialog1 = SaveDialog1;
     conversion_ = std::make_unique<TMovieConversion>(c);
+
+    // Beyond the layout: the converted preview's right-click menu of dithering and gamma.
+    TNotifyEvent onChoice;
+    onChoice.Assign(this, &TForm1::PictureMenuClick);
+    PopupMenu1 = MakePictureMenu(this, onChoice);
+    PopupMenu1->SetName("PopupMenu1");
+    PaintBox1->OnMouseUp.Assign(this, &TForm1::PaintBox1MouseUp);
+    PaintBox1->SetHint("Right-click: dithering and gamma");
+    PaintBox1->SetShowHint(true);
+}
+
+void TForm1::PaintBox1MouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button != mbRight)
+        return;
+    const TPoint at = PaintBox1->ClientToScreen(Point(X, Y));
+    PopupMenu1->Popup(at.X, at.Y);
+}
+
+void TForm1::PictureMenuClick(TObject* Sender)
+{
+    conversion_->SetPictureOptions(PictureMenuOptions(*PopupMenu1));
 }
 
 // --- the window's own handlers ------------------------------------------------------------

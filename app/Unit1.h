@@ -24,6 +24,8 @@
 #include <memory>
 #include <string>
 
+class TPopupMenu;
+
 class TForm1 : public TForm {
     QUELLON_CLASS()
 
@@ -64,6 +66,8 @@ public:
     TCheckBox* CheckBox1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
     TSaveDialog* SaveDialog1 = nullptr;
+    // Made beyond the layout: the converted preview's right-click menu (PictureMenu.h).
+    TPopupMenu* PopupMenu1 = nullptr;
 
     IVideoSourceSurface* VideoSource() const noexcept { return source_; }
     TMovieConversion& Conversion() const noexcept { return *conversion_; }
@@ -74,6 +78,10 @@ public:
     void CheckBox1Click(TObject* Sender);
     void Button3Click(TObject* Sender);
     void ActiveMovie1Error(TObject* Sender, int ErrorCode, const std::string& ErrorMessage);
+    // A right-click on the converted preview shows the dithering and gamma menu; a choice in
+    // it goes to the conversion.
+    void PaintBox1MouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void PictureMenuClick(TObject* Sender);
 
     // Handlers of the conversion, forwarded.
     void ActiveMovie1OpenComplete(TObject* Sender);

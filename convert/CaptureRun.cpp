@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -70,6 +71,10 @@ TMovieConversion::~TMovieConversion()
 void TMovieConversion::ActiveMovie1OpenComplete(TObject* Sender)
 {
     videoOpen_ = true;
+    if (!framePlan_.empty()) {
+        c_.ScrollBar1->SetMax(static_cast<int>(framePlan_.size()));
+        return;
+    }
     // A skip typed as 0 or less has no range: the bar waits for a real value, as below.
     const int frameSkip = c_.SpinEdit3->Value();
     if (frameSkip < 1)
@@ -90,6 +95,10 @@ void TMovieConversion::ActiveMovie1PositionChange(TObject* Sender, double OldTim
 
 void TMovieConversion::ScrollBar1Change(TObject* Sender)
 {
+    if (!framePlan_.empty()) {
+        PlannedBarChange();
+        return;
+    }
     // While the frame skip is being typed it can read 0 or less (the field brings it into
     // its range only when it loses the focus). Such a skip has no range: the bar keeps its
     // range and position, nothing is seeked, and a capture run waits for a real value.
@@ -102,6 +111,52 @@ void TMovieConversion::ScrollBar1Change(TObject* Sender)
         c_.ActiveMovie1->SeekToFrame(static_cast<Cardinal>(frameSkip) * static_cast<Cardinal>(c_.ScrollBar1->Position()));
     EndOfVideoRule();
     c_.Label7->SetCaption(IntToStr(c_.ScrollBar1->Position()));
+}
+
+void TMovieConversion::PlannedBarChange()
+{
+    c_.ScrollBar1->SetMax(static_cast<int>(std::min<std::size_t>(framePlan_.size(), INT_MAX)));
+    const auto position = static_cast<std::size_t>(c_.ScrollBar1->Position());
+    repeatPending_ = false;
+    if (videoOpen_ && position < framePlan_.size()) {
+        const Cardinal frame = framePlan_[position];
+        // The source reports only moves: the same frame again has to be taken as it stands.
+        if (plannedFrameAsked_ && frame == plannedFrameShown_)
+            repeatPending_ = true;
+        else
+            c_.ActiveMovie1->SeekToFrame(frame);
+        plannedFrameShown_ = frame;
+        plannedFrameAsked_ = true;
+    }
+    EndOfVideoRule();
+    c_.Label7->SetCaption(IntToStr(c_.ScrollBar1->Position()));
+}
+
+void TMovieConversion::SetFramePlan(std::vector<Cardinal> plan)
+{
+    framePlan_ = std::move(plan);
+    plannedFrameAsked_ = false;
+    repeatPending_ = false;
+    if (framePlan_.empty() || !videoOpen_)
+        return;
+    PlannedBarChange();
+}
+
+void TMovieConversion::RepeatShownFrame()
+{
+    if (!repeatPending_)
+        return;
+    repeatPending_ = false;
+    c_.PaintBox1->Repaint();
+}
+
+void TMovieConversion::SetPictureOptions(const TPictureOptions& options)
+{
+    pictureOptions_ = options;
+    // During a capture run every paint writes a frame: the run keeps its own options, and
+    // the new ones are shown once it has ended.
+    if (framesLeft_ < 0)
+        c_.PaintBox1->Repaint();
 }
 
 void TMovieConversion::EndOfVideoRule()
@@ -128,6 +183,8 @@ void TMovieConversion::Button2Click(TObject* Sender)
     const std::string chosen = c_.SaveDialog1->FileName;
     CheckMovieTargets(CaptureFileNames(chosen, c_.CheckBox1->Checked(), c_.SpinEdit2->Value()), VideoFileName());
     movieFileName_ = chosen;
+    // The frame buffer holds the last paint's picture, made with these options.
+    runPictureOptions_ = pictureOptions_;
     filesLeft_ = c_.CheckBox1->Checked() ? c_.SpinEdit2->Value() : 1;
     StartMovieFile();
     lastMovie_ = c_.CheckBox1->Checked() ? NumberedMovieFileName(movieFileName_, 1) : movieFileName_;

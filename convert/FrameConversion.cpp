@@ -1,5 +1,7 @@
 #include "convert/FrameConversion.h"
 
+#include "convert/Dithering.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,7 +12,7 @@ int SampleCoordinate(int index, double step)
     return static_cast<int>(static_cast<long double>(index) * static_cast<long double>(step));
 }
 
-int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition)
+int GreySum(COLORREF colour)
 {
     // Split as a signed value with truncating division; for real colours these are its three
     // bytes, for the all-ones invalid colour they give 255, 0, 0.
@@ -18,11 +20,21 @@ int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition)
     const int red = static_cast<std::uint8_t>(c % 256);
     const int green = static_cast<std::uint8_t>((c / 256) % 256);
     const int blue = static_cast<std::uint8_t>((c / 256) / 256);
-    const int base = (red + green + blue) / 48;
+    return red + green + blue;
+}
+
+int GreyLevelOfSum(int sum, int brightnessPosition, int contrastPosition)
+{
+    const int base = sum / 48;
     const int v = base + (brightnessPosition - BrightnessNeutral) - 7;
     // v * (position / 8) is exact in binary, so integer division truncating toward zero agrees.
     const int level = (v * contrastPosition) / ContrastNeutral + 7;
     return std::clamp(level, 0, 15);
+}
+
+int GreyLevel(COLORREF colour, int brightnessPosition, int contrastPosition)
+{
+    return GreyLevelOfSum(GreySum(colour), brightnessPosition, contrastPosition);
 }
 
 namespace {
@@ -45,49 +57,52 @@ Samples SamplesOf(int pictureWidth, int pictureHeight)
     return s;
 }
 
+std::size_t LevelIndex(int x, int y)
+{
+    return static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x);
+}
+
 } // namespace
 
 void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
                     int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                    const std::function<void(int x, int y, int level)>& showLevel)
+                    const std::function<void(int x, int y, int level)>& showLevel, const TPictureOptions& options)
 {
     const Samples s = SamplesOf(pictureWidth, pictureHeight);
+    TGreySums sums;
     for (int x = 0; x < KqFrameWidth; ++x) {
         const int sx = s.x[static_cast<std::size_t>(x)];
+        for (int y = 0; y < KqFrameHeight; ++y)
+            sums[LevelIndex(x, y)] = static_cast<std::uint16_t>(GreySum(pixelAt(sx, s.y[static_cast<std::size_t>(y)])));
+    }
+    std::uint8_t levels[KqFramePixels];
+    QuantizeGreys(sums, brightnessPosition, contrastPosition, options, levels);
+    for (int x = 0; x < KqFrameWidth; ++x)
         for (int y = 0; y < KqFrameHeight; ++y) {
-            const int level =
-                GreyLevel(pixelAt(sx, s.y[static_cast<std::size_t>(y)]), brightnessPosition, contrastPosition);
+            const int level = levels[LevelIndex(x, y)];
             frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
             if (showLevel)
                 showLevel(x, y, level);
         }
-    }
 }
 
 void ConvertPixels(int pictureWidth, int pictureHeight, const COLORREF* pixels, int brightnessPosition,
-                   int contrastPosition, TFrameBuffer& frame, std::uint8_t (&levels)[KqFramePixels])
+                   int contrastPosition, TFrameBuffer& frame, std::uint8_t (&levels)[KqFramePixels],
+                   const TPictureOptions& options)
 {
     const Samples s = SamplesOf(pictureWidth, pictureHeight);
     const bool empty = pictureWidth <= 0 || pictureHeight <= 0;
-    // The level of a real colour (high byte 0) depends only on the sum of its three bytes:
-    // one GreyLevel per sum, 0 to 765, instead of one per pixel.
-    std::array<std::uint8_t, 766> levelOfSum;
-    for (int sum = 0; sum < 766; ++sum) {
-        const COLORREF colour = RGB(static_cast<BYTE>(std::min(sum, 255)), static_cast<BYTE>(std::clamp(sum - 255, 0, 255)),
-                                    static_cast<BYTE>(std::max(sum - 510, 0)));
-        levelOfSum[static_cast<std::size_t>(sum)] =
-            static_cast<std::uint8_t>(GreyLevel(colour, brightnessPosition, contrastPosition));
-    }
-    for (int x = 0; x < KqFrameWidth; ++x) {
-        const std::size_t sx = static_cast<std::size_t>(s.x[static_cast<std::size_t>(x)]);
-        for (int y = 0; y < KqFrameHeight; ++y) {
-            const std::size_t sy = static_cast<std::size_t>(s.y[static_cast<std::size_t>(y)]);
-            const COLORREF colour = empty ? CLR_INVALID : pixels[sy * static_cast<std::size_t>(pictureWidth) + sx];
-            const int level = (colour >> 24) == 0 ? levelOfSum[GetRValue(colour) + GetGValue(colour) + GetBValue(colour)]
-                                                  : GreyLevel(colour, brightnessPosition, contrastPosition);
-            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
-            levels[static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x)] =
-                static_cast<std::uint8_t>(level);
+    TGreySums sums;
+    for (int y = 0; y < KqFrameHeight; ++y) {
+        const std::size_t sy = static_cast<std::size_t>(s.y[static_cast<std::size_t>(y)]);
+        const COLORREF* row = empty ? nullptr : pixels + sy * static_cast<std::size_t>(pictureWidth);
+        for (int x = 0; x < KqFrameWidth; ++x) {
+            const COLORREF colour = empty ? CLR_INVALID : row[s.x[static_cast<std::size_t>(x)]];
+            sums[LevelIndex(x, y)] = static_cast<std::uint16_t>(GreySum(colour));
         }
     }
+    QuantizeGreys(sums, brightnessPosition, contrastPosition, options, levels);
+    for (int x = 0; x < KqFrameWidth; ++x)
+        for (int y = 0; y < KqFrameHeight; ++y)
+            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - levels[LevelIndex(x, y)]);
 }

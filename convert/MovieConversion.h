@@ -12,12 +12,14 @@
 #include "convert/CropGeometry.h"
 #include "convert/FrameBuffer.h"
 #include "convert/MovieWriter.h"
+#include "convert/PictureOptions.h"
 #include "framework/Events.h"
 #include "framework/Object.h"
 #include "videosource/VideoSourceSurface.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TButton;
 class TCheckBox;
@@ -97,6 +99,27 @@ public:
     // Size line.
     void SpinEdit1Change(TObject* Sender);
 
+    // Dithering and tone curve. The preview shows a new choice at once; a capture run keeps
+    // the options it started with to its end, and the preview shows those while it runs.
+    const TPictureOptions& PictureOptions() const noexcept { return pictureOptions_; }
+    void SetPictureOptions(const TPictureOptions& options);
+    // The options the preview converts with now.
+    const TPictureOptions& ShownPictureOptions() const noexcept
+    {
+        return framesLeft_ >= 0 ? runPictureOptions_ : pictureOptions_;
+    }
+
+    // Frame choice for the bar other than the frame skip (kqltool's --real-time): with a plan,
+    // bar position p shows video frame plan[p], the bar runs 0..plan.size() and the end of the
+    // video is position plan.size(); the frame skip is not used. An empty plan gives the frame
+    // skip back. A plan may name the same frame at neighbouring positions: the source then
+    // reports no move, and the frame shown is to be taken again with RepeatShownFrame.
+    void SetFramePlan(std::vector<Cardinal> plan);
+    // When the bar stands on a position whose planned frame is the one already shown (no
+    // position report will come for it), converts that frame again as the report of a move
+    // would, and the capture run takes its step; does nothing otherwise.
+    void RepeatShownFrame();
+
     // State, for the window and for tests.
     const TFrameBuffer& FrameBuffer() const noexcept { return frameBuffer_; }
     int FramesLeft() const noexcept { return framesLeft_; }
@@ -115,6 +138,8 @@ public:
 private:
     void CaptureStep();
     void EndOfVideoRule();
+    // ScrollBar1Change under a frame plan.
+    void PlannedBarChange();
     void EndCaptureRun();
     void CancelCaptureRun();
     // The length the bar ranges over: FrameCount while a video is open, 0 otherwise (the
@@ -136,6 +161,13 @@ private:
     bool videoOpen_ = false;
     std::string lastMovie_;
     int captureRuns_ = 0;
+    TPictureOptions pictureOptions_;
+    TPictureOptions runPictureOptions_; // those of the capture run under way
+
+    std::vector<Cardinal> framePlan_;
+    Cardinal plannedFrameShown_ = 0; // the planned frame last asked of the source
+    bool plannedFrameAsked_ = false;
+    bool repeatPending_ = false;
 
     // Crop zone drag.
     bool moving_ = false;

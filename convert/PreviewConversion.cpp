@@ -33,7 +33,7 @@ void TMovieConversion::PaintBox1Paint(TObject* Sender)
     // fraction of the cost.
     std::uint8_t levels[KqFramePixels];
     ConvertView(*c_.Image1->Picture()->Bitmap(), c_.ScrollBar2->Position(), c_.ScrollBar3->Position(), frameBuffer_,
-                levels);
+                levels, ShownPictureOptions());
     TBitmap greys;
     DrawGreyLevels(levels, greys);
     c_.PaintBox1->Canvas()->Draw(0, 0, &greys);

@@ -11,6 +11,8 @@ void TMovieConversion::VideoOpening()
     if (framesLeft_ >= 0 || movie_.IsOpen())
         CancelCaptureRun();
     videoOpen_ = false;
+    // A frame plan was made for the video that goes.
+    framePlan_.clear();
 }
 
 void TMovieConversion::VideoOpenFailed()

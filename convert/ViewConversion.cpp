@@ -48,13 +48,14 @@ void CopyZoneToView(TBitmap& frame, const crop::ZoneRect& zone, TBitmap& view)
 }
 
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                 std::uint8_t (&levels)[KqFramePixels])
+                 std::uint8_t (&levels)[KqFramePixels], const TPictureOptions& options)
 {
     TCanvas& canvas = *view.Canvas();
     const TRect clip = canvas.ClipRect();
     std::vector<COLORREF> pixels;
     if (ReadViewPixels(view, canvas, clip, pixels)) {
-        ConvertPixels(clip.Right, clip.Bottom, pixels.data(), brightnessPosition, contrastPosition, frame, levels);
+        ConvertPixels(clip.Right, clip.Bottom, pixels.data(), brightnessPosition, contrastPosition, frame, levels,
+                      options);
         return;
     }
     ConvertPicture(
@@ -62,14 +63,15 @@ void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TF
         brightnessPosition, contrastPosition, frame, [&levels](int x, int y, int level) {
             levels[static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x)] =
                 static_cast<std::uint8_t>(level);
-        });
+        },
+        options);
 }
 
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                 const std::function<void(int x, int y, int level)>& showLevel)
+                 const std::function<void(int x, int y, int level)>& showLevel, const TPictureOptions& options)
 {
     std::uint8_t levels[KqFramePixels];
-    ConvertView(view, brightnessPosition, contrastPosition, frame, levels);
+    ConvertView(view, brightnessPosition, contrastPosition, frame, levels, options);
     if (!showLevel)
         return;
     for (int x = 0; x < KqFrameWidth; ++x)

@@ -12,6 +12,7 @@
 
 #include "convert/CropGeometry.h"
 #include "convert/FrameBuffer.h"
+#include "convert/PictureOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,10 +24,11 @@ class TBitmap;
 void CopyZoneToView(TBitmap& frame, const crop::ZoneRect& zone, TBitmap& view);
 
 // Samples the view bitmap through its canvas, over the canvas's clip rectangle, into `frame`
-// with the brightness and contrast positions, handing each output pixel's grey level to
-// showLevel (may be empty) column by column. A view holding pixels is read in one pass.
+// with the brightness and contrast positions and the picture options, handing each output
+// pixel's grey level to showLevel (may be empty) column by column. A view holding pixels is
+// read in one pass.
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                 const std::function<void(int x, int y, int level)>& showLevel);
+                 const std::function<void(int x, int y, int level)>& showLevel, const TPictureOptions& options = {});
 // The same, with the grey level of output pixel x, y stored at levels[y * KqFrameWidth + x].
 void ConvertView(TBitmap& view, int brightnessPosition, int contrastPosition, TFrameBuffer& frame,
-                 std::uint8_t (&levels)[KqFramePixels]);
+                 std::uint8_t (&levels)[KqFramePixels], const TPictureOptions& options = {});

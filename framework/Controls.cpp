@@ -232,16 +232,36 @@ TPoint TControl::ClientOrigin() const
     return Point(parentOrigin.X + left_, parentOrigin.Y + top_);
 }
 
+namespace {
+
+// Where the client area of the window at the top of `control`'s parents lies on the screen
+// (frame and all, as the window system placed it); (0, 0) while it has no window.
+TPoint TopWindowOnScreen(const TControl& control)
+{
+    const TControl* top = &control;
+    while (top->Parent() != nullptr)
+        top = top->Parent();
+    const auto* window = dynamic_cast<const TWinControl*>(top);
+    POINT origin{0, 0};
+    if (window == nullptr || !window->HandleAllocated() || !::ClientToScreen(window->HandleOrNull(), &origin))
+        return Point(0, 0);
+    return Point(origin.x, origin.y);
+}
+
+} // namespace
+
 TPoint TControl::ClientToScreen(TPoint point) const
 {
     const TPoint origin = ClientOrigin();
-    return Point(point.X + origin.X, point.Y + origin.Y);
+    const TPoint screen = TopWindowOnScreen(*this);
+    return Point(point.X + origin.X + screen.X, point.Y + origin.Y + screen.Y);
 }
 
 TPoint TControl::ScreenToClient(TPoint point) const
 {
     const TPoint origin = ClientOrigin();
-    return Point(point.X - origin.X, point.Y - origin.Y);
+    const TPoint screen = TopWindowOnScreen(*this);
+    return Point(point.X - origin.X - screen.X, point.Y - origin.Y - screen.Y);
 }
 
 void TControl::SetAlign(TAlign value)

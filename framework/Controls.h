@@ -154,10 +154,11 @@ public:
     int ClientHeight() const { return ClientRect().Height(); }
     void SetClientWidth(int value) { SetWidth(width_ - ClientWidth() + value); }
     void SetClientHeight(int value) { SetHeight(height_ - ClientHeight() + value); }
+    // Screen coordinates: the window at the top of the parents where the window system put it.
     TPoint ClientToScreen(TPoint point) const;
     TPoint ScreenToClient(TPoint point) const;
-    // The control's origin in the client coordinates of the nearest window (its own for
-    // windowed controls, its parent's for graphic ones, plus the parents between).
+    // The control's origin in the client coordinates of the window at the top of its parents
+    // (the parents' offsets added up).
     virtual TPoint ClientOrigin() const;
 
     TAlign Align() const noexcept { return align_; }

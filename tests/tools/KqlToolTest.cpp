@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -433,4 +435,50 @@ TEST_F(KqlToolTest, WritesOnlyTheMovieItIsNamedAndNeverWaits)
     ASSERT_EQ(::mkfifo(Path("fifo.gif").c_str(), 0600), 0);
     const ToolRun animated = Kqltool("render " + Path("m.kql") + " " + Path("fifo.gif"));
     EXPECT_EQ(animated.exitCode, 1) << animated.output;
+}
+
+TEST_F(KqlToolTest, DitherAndGammaOptionsOfConvertImage)
+{
+    // A smooth ramp from black to white across the initial zone, with a little of y in it;
+    // output pixel (x, y) samples source (96 + x * 143 / 131, 93 + y * 95 / 80).
+    QImage picture(352, 288, QImage::Format_RGB32);
+    for (int y = 0; y < 288; ++y)
+        for (int x = 0; x < 352; ++x) {
+            const int g = std::clamp((x - 96) * 9 / 5 + (y - 93) / 8, 0, 255);
+            picture.setPixel(x, y, qRgb(g, g, g));
+        }
+    ASSERT_TRUE(picture.save(QString::fromStdString(Path("ramp.png"))));
+    const std::string in = Path("ramp.png") + " ";
+    // Ordered at gamma 1.8, computed here: level = 15 (s / 765)^(1 / 1.8), raised by one
+    // where its fraction reaches (m + 0.5) / 16 of the 4 x 4 matrix.
+    const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    std::vector<unsigned char> expected(5240, 0);
+    for (int pixel = 0; pixel < 131 * 80; ++pixel) {
+        const int x = pixel % 131, y = pixel / 131;
+        const int grey = qRed(picture.pixel(96 + x * 143 / 131, 93 + y * 95 / 80));
+        const double level = 15 * std::pow(3.0 * grey / 765, 1 / 1.8);
+        int chosen = static_cast<int>(level);
+        if (level - chosen >= (bayer[y % 4][x % 4] + 0.5) / 16)
+            ++chosen;
+        const int darkness = 15 - std::min(chosen, 15);
+        expected[pixel / 2] |= static_cast<unsigned char>(pixel % 2 ? darkness << 4 : darkness);
+    }
+    ToolRun run = Kqltool("convert-image " + in + Path("o.kql") + " --dither ordered --gamma 1.8");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(Path("o.kql")), expected);
+
+    // "none" and gamma 1 spelt out are the default; diffusion is another picture again.
+    ASSERT_EQ(Kqltool("convert-image " + in + Path("plain.kql")).exitCode, 0);
+    ASSERT_EQ(Kqltool("convert-image " + in + Path("n.kql") + " --dither none --gamma 1.0").exitCode, 0);
+    ASSERT_EQ(Kqltool("convert-image " + in + Path("d.kql") + " --dither diffusion").exitCode, 0);
+    EXPECT_EQ(ReadFile(Path("n.kql")), ReadFile(Path("plain.kql")));
+    EXPECT_NE(ReadFile(Path("d.kql")), ReadFile(Path("plain.kql")));
+
+    for (const char* bad : {"--dither Ordered", "--dither", "--gamma 0.4", "--gamma 2.6", "--gamma x", "--gamma nan"}) {
+        const ToolRun refused = Kqltool("convert-image " + in + Path("x.kql") + " " + bad);
+        EXPECT_EQ(refused.exitCode, 2) << bad << ": " << refused.output;
+    }
+    EXPECT_FALSE(fs::exists(Path("x.kql")));
+    const ToolRun help = Kqltool("convert-image --help");
+    EXPECT_NE(help.output.find("shimmers on moving video"), std::string::npos) << help.output;
 }

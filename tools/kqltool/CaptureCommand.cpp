@@ -13,6 +13,7 @@
 #include "platform/user/ScriptedDialogService.h"
 #include "tools/kqltool/Checks.h"
 #include "tools/kqltool/Options.h"
+#include "tools/kqltool/RealTime.h"
 #include "videosource/ActiveMovie.h"
 
 #include <QAbstractButton>
@@ -29,8 +30,9 @@
 namespace fs = std::filesystem;
 
 const char* const CaptureUsage =
-    "usage: kqltool capture VIDEO OUT.kql [--start FRAME] [--skip S] [--frames-per-file F]\n"
+    "usage: kqltool capture VIDEO OUT.kql [--start FRAME] [--skip S | --real-time] [--frames-per-file F]\n"
     "                       [--files N] [--zone L,T,W,H] [--brightness B] [--contrast C] [--relay-ms MS]\n"
+    "                       [--dither none|ordered|diffusion] [--gamma G]\n"
     "\n"
     "Runs the program's main window without a display and captures VIDEO into OUT.kql exactly\n"
     "as the window would: frame skip S (1..999, default 3), the bar at FRAME div S (default 0),\n"
@@ -43,7 +45,15 @@ const char* const CaptureUsage =
     "\n"
     "OUT must end in .kql, and neither it nor a numbered name may be the video (by any name)\n"
     "or something other than a file. Ctrl+C, SIGTERM or SIGHUP end the run as the window's\n"
-    "\"Cancel\" does: the files keep their whole frames, and the exit status is 130, 143 or 129.\n";
+    "\"Cancel\" does: the files keep their whole frames, and the exit status is 130, 143 or 129.\n"
+    "\n"
+    "--real-time takes, instead of every S-th frame, the frames that play at the video's own\n"
+    "speed on the device: from FRAME on, at each tick of the device (every 1/8.658 s) in the\n"
+    "video's own time, the frame whose timestamp is nearest (so variable frame rates keep\n"
+    "their speed too; at a constant rate r, frame FRAME + round(k r / 8.658)). A frame may be\n"
+    "taken twice in a row (a video slower than 8.658 frames a second), or frames left out.\n"
+    "The window itself keeps its frame skip.\n"
+    "\n" KQLTOOL_PICTURE_OPTIONS_USAGE;
 
 namespace {
 
@@ -117,8 +127,10 @@ void Drag(TShape* zone, int fromX, int fromY, int dx, int dy)
 int CaptureCommand(const std::vector<std::string>& args)
 {
     const ParsedArguments a = ParseArguments(
-        args, {"--start", "--skip", "--frames-per-file", "--files", "--zone", "--brightness", "--contrast", "--relay-ms"},
-        {});
+        args,
+        {"--start", "--skip", "--frames-per-file", "--files", "--zone", "--brightness", "--contrast", "--relay-ms",
+         "--dither", "--gamma"},
+        {"--real-time"});
     if (a.help) {
         std::fputs(CaptureUsage, stdout);
         return 0;
@@ -136,6 +148,10 @@ int CaptureCommand(const std::vector<std::string>& args)
     const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
     const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
     const int relayMs = ParseBoundedInt("--relay-ms", a.Value("--relay-ms").value_or("50"), 1, 50);
+    const TPictureOptions pictureOptions = ParsePictureOptions(a);
+    const bool realTime = a.HasFlag("--real-time");
+    if (realTime && a.Value("--skip"))
+        throw UsageError("--skip and --real-time exclude each other");
 
     RequireMovieName(out);
     if (const std::string what = NotAnInputFile(video); !what.empty())
@@ -199,23 +215,51 @@ int CaptureCommand(const std::vector<std::string>& args)
     if (form->VideoSource()->FrameCount() == 0)
         throw InputError("the length of " + video + " in frames cannot be told, so the capture could not advance");
 
-    // Frame skip, then the bar.
-    form->SpinEdit3->SetValue(skip);
-    const int position = start / skip;
-    if (form->ScrollBar1->Max() == 0)
-        throw InputError("the video has " + FramesText(form->VideoSource()->FrameCount()) + ", fewer than the frame skip " +
-                         std::to_string(skip) + ", so there is nothing to capture");
-    if (position >= form->ScrollBar1->Max())
-        throw InputError("--start " + std::to_string(start) + " is at or past the end of the video (the last start is frame " +
-                         std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
-    form->ScrollBar1->SetPosition(position);
-    const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
-    if (!Application->HandleMessagesUntil(
-            [&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed() || signalled(); }, 60000) ||
-        failed())
-        throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
+    // Frame skip, then the bar; or the frames of the video's own speed, and the bar on the first.
+    int position = 0;
+    std::vector<Cardinal> plan;
+    if (realTime) {
+        const Cardinal frameCount = form->VideoSource()->FrameCount();
+        if (static_cast<Cardinal>(start) >= frameCount)
+            throw InputError("--start " + std::to_string(start) + " is at or past the end of the video (it has " +
+                             FramesText(frameCount) + ")");
+        plan = RealTimePlan(fs::absolute(video).string(), frameCount, static_cast<Cardinal>(start));
+        if (plan.empty())
+            throw InputError("no frame of " + video + " from frame " + std::to_string(start) +
+                             " on falls at the device's rate");
+        const int before = counter.reports;
+        form->Conversion().SetFramePlan(plan);
+        // The video stands on frame 0 after the open: another first frame is reported once shown.
+        if (plan[0] != 0 &&
+            (!Application->HandleMessagesUntil([&] { return counter.reports > before || failed() || signalled(); },
+                                               60000) ||
+             failed()))
+            throw InputError("the video could not be positioned on frame " + std::to_string(plan[0]));
+    } else {
+        form->SpinEdit3->SetValue(skip);
+        position = start / skip;
+        if (form->ScrollBar1->Max() == 0)
+            throw InputError("the video has " + FramesText(form->VideoSource()->FrameCount()) +
+                             ", fewer than the frame skip " + std::to_string(skip) +
+                             ", so there is nothing to capture");
+        if (position >= form->ScrollBar1->Max())
+            throw InputError("--start " + std::to_string(start) +
+                             " is at or past the end of the video (the last start is frame " +
+                             std::to_string(skip * (form->ScrollBar1->Max() - 1)) + ")");
+        form->ScrollBar1->SetPosition(position);
+        const Cardinal wanted = static_cast<Cardinal>(skip) * static_cast<Cardinal>(position);
+        auto shown = [&] { return (counter.lastFrame == wanted && counter.reports > 0) || failed() || signalled(); };
+        if (!Application->HandleMessagesUntil(shown, 60000) || failed())
+            throw InputError("the video could not be positioned on frame " + std::to_string(wanted));
+    }
     if (signalled())
         return interrupted("nothing was written");
+    // The video frame at a bar position.
+    auto frameAt = [&](int at) -> std::int64_t {
+        if (!realTime)
+            return static_cast<std::int64_t>(skip) * at;
+        return at < static_cast<int>(plan.size()) ? plan[static_cast<std::size_t>(at)] : plan.back();
+    };
 
     // The zone: moved by its top left corner, then sized by its resize corner.
     TShape* z = form->zone;
@@ -230,6 +274,7 @@ int CaptureCommand(const std::vector<std::string>& args)
         form->CheckBox1->SetChecked(true);
         form->SpinEdit2->SetValue(files);
     }
+    form->Conversion().SetPictureOptions(pictureOptions);
 
     // The run.
     dialogs.QueueFileName(fs::absolute(out).string());
@@ -263,6 +308,8 @@ int CaptureCommand(const std::vector<std::string>& args)
         return counter.reports != before;
     };
     while (form->Conversion().FramesLeft() >= 0) {
+        // A planned frame taken twice in a row brings no position report: it is taken as shown.
+        form->Conversion().RepeatShownFrame();
         Application->HandleMessage();
         if (relayed != nullptr) {
             for (int i = 0; i < kRelayRetries && form->Conversion().FramesLeft() >= 0 && !relayNow(); ++i)
@@ -282,7 +329,7 @@ int CaptureCommand(const std::vector<std::string>& args)
             lastMove = Clock::now();
         } else if (Clock::now() - lastMove > std::chrono::seconds(60)) {
             Click(form->Button2);
-            throw InputError("the capture stopped advancing at frame " + std::to_string(skip * now));
+            throw InputError("the capture stopped advancing at frame " + std::to_string(frameAt(now)));
         }
         if (terminal && Clock::now() - lastLine > std::chrono::milliseconds(200)) {
             lastLine = Clock::now();

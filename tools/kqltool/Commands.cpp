@@ -25,13 +25,15 @@
 
 const char* const ConvertImageUsage =
     "usage: kqltool convert-image IMAGE OUT.kql [--zone L,T,W,H] [--brightness 0..32] [--contrast 0..16]\n"
+    "                             [--dither none|ordered|diffusion] [--gamma G]\n"
     "\n"
     "Converts a still picture (BMP, PNG or JPEG, told by its content; other formats are\n"
     "refused) into a one-frame movie, as a capture of that picture as the video frame would:\n"
     "the crop zone (in main-window pixels over the 320 x 240 preview at 8,42; default\n"
     "96,120,131,80) picks the part of the picture, which is then turned into 131 x 80 pixels\n"
     "of 16 greys. Brightness defaults to 16 and contrast to 8 (neutral). JPEG snapshots saved\n"
-    "by the program's video source are taken as they are.\n";
+    "by the program's video source are taken as they are.\n"
+    "\n" KQLTOOL_PICTURE_OPTIONS_USAGE;
 
 const char* const RenderUsage =
     "usage: kqltool render MOVIE.kql OUT.png [--frame N | --sheet] [--scale S]\n"
@@ -147,7 +149,7 @@ int RenderGif(const ParsedArguments& a)
 
 int ConvertImageCommand(const std::vector<std::string>& args)
 {
-    const ParsedArguments a = ParseArguments(args, {"--zone", "--brightness", "--contrast"}, {});
+    const ParsedArguments a = ParseArguments(args, {"--zone", "--brightness", "--contrast", "--dither", "--gamma"}, {});
     if (a.help) {
         std::cout << ConvertImageUsage;
         return 0;
@@ -160,6 +162,7 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     RequireMovieName(out);
     const int brightness = ParseBoundedInt("--brightness", a.Value("--brightness").value_or("16"), 0, 32);
     const int contrast = ParseBoundedInt("--contrast", a.Value("--contrast").value_or("8"), 0, 16);
+    const TPictureOptions options = ParsePictureOptions(a);
 
     // The same crop and sampling as the main window's, through the same bitmaps and canvas,
     // so that the frame is the capture's also where the view holds no pixels.
@@ -168,7 +171,7 @@ int ConvertImageCommand(const std::vector<std::string>& args)
     TBitmap view;
     CopyZoneToView(source, zone, view);
     TFrameBuffer frame{};
-    ConvertView(view, brightness, contrast, frame, {});
+    ConvertView(view, brightness, contrast, frame, {}, options);
     CheckOutputs({out}, picture);
     bool created = false;
     try {

@@ -79,3 +79,21 @@ std::vector<int> ParseIntList(const std::string& option, const std::string& text
                          text + "\"");
     return values;
 }
+
+TPictureOptions ParsePictureOptions(const ParsedArguments& arguments)
+{
+    TPictureOptions options;
+    if (const auto name = arguments.Value("--dither")) {
+        const auto dithering = DitheringFromName(*name);
+        if (!dithering)
+            throw UsageError("--dither must be none, ordered or diffusion, not \"" + *name + "\"");
+        options.dithering = *dithering;
+    }
+    if (const auto text = arguments.Value("--gamma")) {
+        const auto gamma = GammaFromText(*text);
+        if (!gamma)
+            throw UsageError("--gamma must be a number from 0.5 to 2.5, not \"" + *text + "\"");
+        options.gamma = *gamma;
+    }
+    return options;
+}
