@@ -400,6 +400,10 @@ private:
     // into it, without a bitmap of the frame in between. False, with nothing changed, when
     // that does not apply.
     bool SnapshotIntoPicture(TImage& image);
+    // Kind 0 into an image whose picture is a device bitmap (or none yet), from a frame that
+    // is one: the picture takes the frame's bitmap, which is what a 1:1 drawing of it would
+    // leave there, without a second bitmap of the frame's size. False when that does not apply.
+    static bool HandFrameToImage(TBitmap& frame, TImage& image);
 
     // --- ActiveMovieDisplay.cpp ---
     void PlayerWindowCreated(TObject* Sender);

@@ -69,7 +69,7 @@ WordBool TActiveMovie::TakeSnapshot(std::uint8_t destKind, std::string& fileName
     std::unique_ptr<TBitmap> owned(frame);
     switch (destKind) {
     case 0:
-        if (image != nullptr)
+        if (image != nullptr && !HandFrameToImage(*frame, *image))
             DrawIntoImage(frame, image, Rect(0, 0, frame->Width(), frame->Height()));
         else if (dest != nullptr)
             dest->Assign(frame);
@@ -174,6 +174,17 @@ bool TActiveMovie::ReadRendererImage(RendererDib& dib)
         return false;
     dib.info = reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get());
     dib.pixels = imageBuffer_.get() + offset;
+    return true;
+}
+
+bool TActiveMovie::HandFrameToImage(TBitmap& frame, TImage& image)
+{
+    TBitmap* picture = image.Picture()->Bitmap();
+    if (frame.Empty() || frame.PixelFormat() != pfDevice || picture->PixelFormat() != pfDevice)
+        return false;
+    image.SetWidth(frame.Width());
+    image.SetHeight(frame.Height());
+    picture->SetHandle(frame.ReleaseHandle());
     return true;
 }
 
