@@ -384,6 +384,27 @@ private:
     // again (to the grabber too) and nothing moves.
     void SeekToShownFrame();
 
+    // --- ActiveMovieSnapshot.cpp ---
+    // The renderer's current image as a DIB: lent by the renderer when it can (no copy),
+    // else copied into imageBuffer_. The pixels stay valid while `holder` is held.
+    struct RendererDib {
+        BITMAPINFO lent{};                // the header of a lent image
+        const BITMAPINFO* info = nullptr; // header (and colour table or masks) of the pixels
+        const BYTE* pixels = nullptr;
+        ComPtr<IUnknown> holder;
+    };
+    bool ReadRendererImage(RendererDib& dib);
+    // Kind 0 into an image whose picture is already a device bitmap of the frame's size
+    // (every snapshot after the first, in the main window): the frame's rows are written
+    // straight into that bitmap, which holds then exactly what the general way would draw
+    // into it, without a bitmap of the frame in between. False, with nothing changed, when
+    // that does not apply.
+    bool SnapshotIntoPicture(TImage& image);
+    // Kind 0 into an image whose picture is a device bitmap (or none yet), from a frame that
+    // is one: the picture takes the frame's bitmap, which is what a 1:1 drawing of it would
+    // leave there, without a second bitmap of the frame's size. False when that does not apply.
+    static bool HandFrameToImage(TBitmap& frame, TImage& image);
+
     // --- ActiveMovieDisplay.cpp ---
     void PlayerWindowCreated(TObject* Sender);
     void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);

@@ -1,6 +1,7 @@
 // TActiveMovie: still frames of the video. The renderer path reads the frame the video
-// renderer holds through IBasicVideo (a packed DIB) and turns it into a screen-compatible
-// bitmap; the sample-grabber path waits for the grabber to deliver its next frame.
+// renderer holds (lent through IRendererImage, or a packed DIB from IBasicVideo) and turns it
+// into a screen-compatible bitmap; the sample-grabber path waits for the grabber to deliver
+// its next frame.
 #include "videosource/ActiveMovie.h"
 
 #include "framework/Bitmap.h"
@@ -59,6 +60,8 @@ WordBool TActiveMovie::SnapshotToImage(TImage* image)
 WordBool TActiveMovie::TakeSnapshot(std::uint8_t destKind, std::string& fileName, TImage* image, TPersistent* dest)
 {
     ResumeAfterSnapshot resume(*this, Pause());
+    if (destKind == 0 && image != nullptr && !grabberReady_ && SnapshotIntoPicture(*image))
+        return WordTrue;
     TBitmap* frame = nullptr;
     const bool grabbed = grabberReady_ ? GrabFromSampleGrabber(frame) : GrabFromRenderer(frame);
     if (!grabbed)
@@ -66,7 +69,7 @@ WordBool TActiveMovie::TakeSnapshot(std::uint8_t destKind, std::string& fileName
     std::unique_ptr<TBitmap> owned(frame);
     switch (destKind) {
     case 0:
-        if (image != nullptr)
+        if (image != nullptr && !HandFrameToImage(*frame, *image))
             DrawIntoImage(frame, image, Rect(0, 0, frame->Width(), frame->Height()));
         else if (dest != nullptr)
             dest->Assign(frame);
@@ -90,29 +93,11 @@ bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
     LONG h = 0;
     if (rendererVideo_->GetVideoSize(&w, &h) != S_OK)
         return false;
-    LONG size = 0;
-    if (rendererVideo_->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
-        return false;
-    // Two bytes more than asked for, as the component has always allocated.
-    const std::int32_t needed = size + 2;
-    if (!imageBuffer_ || imageBufferSize_ < needed) {
-        imageBuffer_.reset();
-        imageBufferSize_ = 0;
-        imageBuffer_.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(needed)]);
-        if (!imageBuffer_)
-            return false;
-        imageBufferSize_ = needed;
-    }
-    LONG inOut = imageBufferSize_;
-    if (rendererVideo_->GetCurrentImage(&inOut, reinterpret_cast<LONG*>(imageBuffer_.get())) != S_OK)
-        return false;
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(imageBuffer_.get());
-    const std::size_t offset = header->biSize + 4u * header->biClrUsed + (header->biCompression == BI_BITFIELDS ? 12u : 0u);
-    if (offset >= static_cast<std::size_t>(imageBufferSize_))
+    RendererDib dib;
+    if (!ReadRendererImage(dib))
         return false;
     HDC screen = GetDC(nullptr);
-    HBITMAP device = CreateDIBitmap(screen, header, CBM_INIT, imageBuffer_.get() + offset,
-                                    reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()), DIB_RGB_COLORS);
+    HBITMAP device = CreateDIBitmap(screen, &dib.info->bmiHeader, CBM_INIT, dib.pixels, dib.info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (device == nullptr)
         return false;
@@ -150,6 +135,88 @@ bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
         throw;
     }
     (void)created.release();
+    return true;
+}
+
+bool TActiveMovie::ReadRendererImage(RendererDib& dib)
+{
+    ComPtr<IRendererImage> lender;
+    if (rendererVideo_.As(lender) == S_OK) {
+        const BYTE* pixels = nullptr;
+        IUnknown* holder = nullptr;
+        if (lender->LendCurrentImage(&dib.lent.bmiHeader, &pixels, &holder) == S_OK) {
+            dib.holder = ComPtr<IUnknown>::TakeOver(holder);
+            dib.info = &dib.lent;
+            dib.pixels = pixels;
+            return true;
+        }
+        // A renderer that cannot lend may still copy: GetCurrentImage tells.
+    }
+    LONG size = 0;
+    if (rendererVideo_->GetCurrentImage(&size, nullptr) != S_OK || size <= 0)
+        return false;
+    // Two bytes more than asked for, as the component has always allocated.
+    const std::int32_t needed = size + 2;
+    if (!imageBuffer_ || imageBufferSize_ < needed) {
+        imageBuffer_.reset();
+        imageBufferSize_ = 0;
+        imageBuffer_.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(needed)]);
+        if (!imageBuffer_)
+            return false;
+        imageBufferSize_ = needed;
+    }
+    LONG inOut = imageBufferSize_;
+    if (rendererVideo_->GetCurrentImage(&inOut, reinterpret_cast<LONG*>(imageBuffer_.get())) != S_OK)
+        return false;
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(imageBuffer_.get());
+    const std::size_t offset = header->biSize + 4u * header->biClrUsed + (header->biCompression == BI_BITFIELDS ? 12u : 0u);
+    if (offset >= static_cast<std::size_t>(imageBufferSize_))
+        return false;
+    dib.info = reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get());
+    dib.pixels = imageBuffer_.get() + offset;
+    return true;
+}
+
+bool TActiveMovie::HandFrameToImage(TBitmap& frame, TImage& image)
+{
+    TBitmap* picture = image.Picture()->Bitmap();
+    if (frame.Empty() || frame.PixelFormat() != pfDevice || picture->PixelFormat() != pfDevice)
+        return false;
+    image.SetWidth(frame.Width());
+    image.SetHeight(frame.Height());
+    picture->SetHandle(frame.ReleaseHandle());
+    return true;
+}
+
+bool TActiveMovie::SnapshotIntoPicture(TImage& image)
+{
+    // Only a picture that is a device bitmap already: asking the picture for its bitmap would
+    // replace another graphic before the grab is known to succeed.
+    auto* picture = dynamic_cast<TBitmap*>(image.Picture()->Graphic());
+    if (picture == nullptr || picture->Empty() || picture->PixelFormat() != pfDevice || captureSize_ != 100 ||
+        !rendererVideo_)
+        return false;
+    LONG w = 0;
+    LONG h = 0;
+    if (rendererVideo_->GetVideoSize(&w, &h) != S_OK || w <= 0 || h <= 0)
+        return false;
+    RendererDib dib;
+    if (!ReadRendererImage(dib))
+        return false;
+    const BITMAPINFOHEADER& header = dib.info->bmiHeader;
+    const LONG rows = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    if (header.biWidth != picture->Width() || rows != picture->Height())
+        return false;
+    HDC screen = GetDC(nullptr);
+    const int written = SetDIBits(screen, picture->Handle(), 0, static_cast<UINT>(rows), dib.pixels, dib.info,
+                                  DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    // A refusal comes before any row is written; the general way then makes its own bitmap.
+    if (written != rows)
+        return false;
+    image.SetWidth(picture->Width());
+    image.SetHeight(picture->Height());
+    picture->PixelsChanged();
     return true;
 }
 

@@ -30,7 +30,9 @@ DEFINE_GUID(IID_IMediaEventEx, 0x56A868C0, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x2
 DEFINE_GUID(IID_IMediaSeeking, 0x36B73880, 0xC2C8, 0x11CF, 0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60);
 DEFINE_GUID(IID_ISampleGrabber, 0x6B652FFF, 0x11FE, 0x4FCE, 0x92, 0xAD, 0x02, 0x66, 0xB5, 0xD7, 0xC7, 0x8F);
 DEFINE_GUID(IID_ISampleGrabberCB, 0x0579154A, 0x2B53, 0x4994, 0xB0, 0xD0, 0xE7, 0x73, 0x14, 0x8E, 0xFF, 0x85);
-// Our own: the renderer's window placement and the graph's last failure text.
+// Our own: the renderer's window placement, its image without a copy, and the graph's last
+// failure text.
+DEFINE_GUID(IID_IRendererImage, 0x7D41C2E6, 0x3B58, 0x4F1A, 0x9E, 0x62, 0xA4, 0x0B, 0x5D, 0x17, 0xC8, 0x93);
 DEFINE_GUID(IID_IVideoOwner, 0x2F3E8C41, 0x77B2, 0x4C0D, 0xA6, 0x5E, 0x19, 0xC4, 0x80, 0x3B, 0xD2, 0x57);
 DEFINE_GUID(IID_IGraphDiagnostics, 0x8A5D2F70, 0x0E4B, 0x4B9A, 0x8C, 0x3F, 0x61, 0x27, 0xE9, 0x54, 0xA0, 0x1D);
 DEFINE_GUID(IID_IGraphLock, 0x5C0B7E21, 0x9A43, 0x4E6F, 0xB1, 0x7D, 0x3E, 0x88, 0x20, 0x6A, 0xC4, 0x15);
@@ -296,6 +298,17 @@ struct IVideoOwner : IUnknown {
     virtual HRESULT SetWindowPosition(LONG left, LONG top, LONG width, LONG height) = 0;
 };
 COM_INTERFACE_TRAITS(IVideoOwner, IUnknown, IID_IVideoOwner);
+
+// The frame the renderer holds, lent rather than copied: a still is read straight from it.
+// `header` describes the rows (no colour table, no masks: biClrUsed 0, BI_RGB); `pixels`
+// stays valid and unchanged as long as `holder` is held (a renderer never writes into a frame
+// it has received). The same results as GetCurrentImage: VFW_E_NOT_CONNECTED, E_UNEXPECTED
+// before the first frame, E_OUTOFMEMORY for a frame too large for a packed DIB. Any thread.
+// The graph answers it on behalf of its renderer.
+struct IRendererImage : IUnknown {
+    virtual HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) = 0;
+};
+COM_INTERFACE_TRAITS(IRendererImage, IUnknown, IID_IRendererImage);
 
 // Why the graph's last build (RenderFile, AddSourceFilter) or stream failed, in one English
 // sentence; an empty string when nothing failed. The caller frees the BSTR.

@@ -3,7 +3,7 @@
 // builds "file source -> video renderer" for a file, runs the filters in the right order
 // (downstream filters change state before the filters that feed them; sources stop first),
 // passes position questions to its source (IMediaSeeking) and video questions to its renderer
-// (IBasicVideo, IVideoOwner), and collects the filters' events for its owner (IMediaEventEx):
+// (IBasicVideo, IRendererImage, IVideoOwner), and collects the filters' events for its owner (IMediaEventEx):
 // EC_COMPLETE once every renderer has finished, EC_ERRORABORT when the stream failed, posted
 // as the owner's message to the owner's window and queued for GetEvent.
 //
@@ -42,8 +42,8 @@
 #include <thread>
 #include <vector>
 
-class FilterGraph final : public ComObject<IGraphBuilder, IMediaControl, IMediaSeeking, IBasicVideo, IMediaEventEx,
-                                           IMediaEventSink, IVideoOwner, IGraphDiagnostics, IGraphLock> {
+class FilterGraph final : public ComObject<IGraphBuilder, IMediaControl, IMediaSeeking, IBasicVideo, IRendererImage,
+                                           IMediaEventEx, IMediaEventSink, IVideoOwner, IGraphDiagnostics, IGraphLock> {
 public:
     FilterGraph();
     ~FilterGraph() override;
@@ -151,6 +151,10 @@ public:
 
     // IMediaEventSink: any thread.
     HRESULT Notify(LONG eventCode, LONG_PTR param1, LONG_PTR param2) override;
+
+    // IRendererImage: lent by the renderer that answers IBasicVideo (E_NOINTERFACE when it
+    // cannot lend). Any thread.
+    HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) override;
 
     // IVideoOwner: remembered by the graph and given to every renderer it holds or gets.
     HRESULT put_Owner(HWND owner) override;

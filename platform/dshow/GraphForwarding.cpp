@@ -1,4 +1,4 @@
-// The graph's IMediaSeeking, IBasicVideo and IVideoOwner: each call goes to the filter that
+// The graph's IMediaSeeking, IBasicVideo, IRendererImage and IVideoOwner: each call goes to the filter that
 // has the interface (the source seeks, the renderer shows), as the real manager does.
 #include "platform/dshow/FilterGraph.h"
 
@@ -119,6 +119,20 @@ HRESULT FilterGraph::GetCurrentImage(LONG* bufferSize, LONG* image) FORWARD_VIDE
 HRESULT FilterGraph::IsUsingDefaultSource() FORWARD_VIDEO(IsUsingDefaultSource())
 HRESULT FilterGraph::IsUsingDefaultDestination() FORWARD_VIDEO(IsUsingDefaultDestination())
 #undef FORWARD_VIDEO
+
+HRESULT FilterGraph::LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder)
+{
+    if (header == nullptr || pixels == nullptr || holder == nullptr)
+        return E_POINTER;
+    *pixels = nullptr;
+    *holder = nullptr;
+    // The same renderer as GetCurrentImage's, so that both give the same frame.
+    const ComPtr<IBasicVideo> video = FindFilterInterface<IBasicVideo>();
+    ComPtr<IRendererImage> lender;
+    if (!video || ComQuery(video.Get(), lender) != S_OK)
+        return E_NOINTERFACE;
+    return lender->LendCurrentImage(header, pixels, holder);
+}
 
 HRESULT FilterGraph::put_Owner(HWND owner)
 {

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <limits>
 
-MediaSample::MediaSample(std::vector<std::uint8_t> bytes)
+MediaSample::MediaSample(std::vector<std::uint8_t> bytes, std::shared_ptr<SampleBufferPool> pool)
     : bytes_(std::move(bytes)),
+      pool_(std::move(pool)),
       actualLength_(static_cast<LONG>(std::min<std::size_t>(bytes_.size(), std::numeric_limits<LONG>::max())))
 {
+}
+
+MediaSample::~MediaSample()
+{
+    if (pool_)
+        pool_->Give(std::move(bytes_));
 }
 
 HRESULT MediaSample::GetPointer(BYTE** buffer)

@@ -1,18 +1,22 @@
 // One media sample: a buffer of pixels with its presentation times, as an output pin sends it
-// downstream. The sample owns its bytes; a receiver that keeps the data after Receive returns
-// copies it or holds a reference to the sample. Fields are written by the sender before
+// downstream. The sample owns its bytes, and gives them back to the sender's pool (if any)
+// when its last reference goes; a receiver that keeps the data after Receive returns copies
+// it or holds a reference to the sample. Fields are written by the sender before
 // delivery and only read afterwards, so a sample may be read from several threads.
 #pragma once
 
 #include "platform/com/ComObject.h"
 #include "platform/dshow/DShowInterfaces.h"
+#include "platform/dshow/SampleBufferPool.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class MediaSample final : public ComObject<IMediaSample> {
 public:
-    explicit MediaSample(std::vector<std::uint8_t> bytes);
+    explicit MediaSample(std::vector<std::uint8_t> bytes, std::shared_ptr<SampleBufferPool> pool = nullptr);
+    ~MediaSample() override;
 
     HRESULT GetPointer(BYTE** buffer) override;
     LONG GetSize() override;
@@ -35,6 +39,7 @@ public:
 
 private:
     std::vector<std::uint8_t> bytes_;
+    const std::shared_ptr<SampleBufferPool> pool_;
     LONG actualLength_;
     bool hasTime_ = false;
     bool hasStop_ = false;

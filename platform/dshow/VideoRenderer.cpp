@@ -271,6 +271,8 @@ HRESULT VideoRenderer::QueryOtherInterface(REFIID iid, void** object)
         found = static_cast<IBasicVideo*>(this);
     else if (iid == IID_IVideoOwner)
         found = static_cast<IVideoOwner*>(this);
+    else if (iid == IID_IRendererImage)
+        found = static_cast<IRendererImage*>(this);
     if (found == nullptr)
         return E_NOINTERFACE;
     found->AddRef();
@@ -626,5 +628,27 @@ HRESULT VideoRenderer::GetCurrentImage(LONG* bufferSize, LONG* image)
     header.biClrImportant = 0;
     std::memcpy(bytes, &header, sizeof header);
     std::memcpy(bytes + sizeof header, store_->pixels, store_->pixelBytes);
+    return S_OK;
+}
+
+HRESULT VideoRenderer::LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder)
+{
+    if (header == nullptr || pixels == nullptr || holder == nullptr)
+        return E_POINTER;
+    *pixels = nullptr;
+    *holder = nullptr;
+    std::lock_guard lock(store_->lock);
+    if (!store_->connected)
+        return VFW_E_NOT_CONNECTED;
+    if (!store_->hasFrame)
+        return E_UNEXPECTED;
+    if (sizeof(BITMAPINFOHEADER) + store_->pixelBytes > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
+        return E_OUTOFMEMORY;
+    *header = store_->header;
+    header->biClrUsed = 0;
+    header->biClrImportant = 0;
+    *pixels = store_->pixels;
+    store_->sample->AddRef();
+    *holder = store_->sample.Get();
     return S_OK;
 }

@@ -38,7 +38,7 @@ private:
     VideoRenderer& owner_;
 };
 
-class VideoRenderer final : public FilterBase, public IBasicVideo, public IVideoOwner {
+class VideoRenderer final : public FilterBase, public IBasicVideo, public IVideoOwner, public IRendererImage {
 public:
     // User-interface thread. Throws std::bad_alloc without memory.
     static ComPtr<VideoRenderer> Create();
@@ -84,6 +84,8 @@ public:
     HRESULT GetCurrentImage(LONG* bufferSize, LONG* image) override;
     HRESULT IsUsingDefaultSource() override;
     HRESULT IsUsingDefaultDestination() override;
+
+    HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) override;
 
     HRESULT put_Owner(HWND owner) override;
     HRESULT get_Owner(HWND* owner) override;

@@ -27,6 +27,9 @@ struct VideoSourceFilter::DecoderAccess {
     std::int64_t readyFrame = -1;
     PixelFormat readyFormat = PixelFormat::Rgb32;
     std::vector<std::uint8_t> readyBytes;
+    // Frames are decoded into buffers that samples give back: one on its way (decoded ahead)
+    // while the renderer shows another.
+    const std::shared_ptr<SampleBufferPool> buffers = std::make_shared<SampleBufferPool>(1);
 
     // The look-ahead thread, started by the first request, and its request; under aheadLock.
     std::mutex aheadLock;
@@ -107,12 +110,13 @@ struct VideoSourceFilter::DecoderAccess {
             }
             if (readyFrame == frame && readyFormat == format)
                 continue;
-            std::vector<std::uint8_t> bytes;
+            std::vector<std::uint8_t> bytes = buffers->Take();
             if (decoder->DecodeFrame(frame, format, bytes)) {
                 readyFrame = frame;
                 readyFormat = format;
-                readyBytes = std::move(bytes);
+                std::swap(readyBytes, bytes);
             }
+            buffers->Give(std::move(bytes));
         }
     }
 };
@@ -287,15 +291,18 @@ HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n)
     decoder_->CancelAhead();
     {
         std::lock_guard lock(decoder_->lock);
-        if (!decoder_->TakeReady(n, pin_.Format(), bytes) && !decoder_->decoder->DecodeFrame(n, pin_.Format(), bytes))
-            error = decoder_->decoder->LastErrorMessage();
+        if (!decoder_->TakeReady(n, pin_.Format(), bytes)) {
+            bytes = decoder_->buffers->Take();
+            if (!decoder_->decoder->DecodeFrame(n, pin_.Format(), bytes))
+                error = decoder_->decoder->LastErrorMessage();
+        }
     }
     if (!error.empty() || bytes.empty()) {
         ReportStreamError(VFW_E_INVALID_FILE_FORMAT,
                           error.empty() ? "Frame " + std::to_string(n) + " cannot be decoded." : error);
         return VFW_E_INVALID_FILE_FORMAT;
     }
-    ComPtr<MediaSample> sample = MakeComObject<MediaSample>(std::move(bytes));
+    ComPtr<MediaSample> sample = MakeComObject<MediaSample>(std::move(bytes), decoder_->buffers);
     REFERENCE_TIME start = timeline_->FrameUnits(n);
     REFERENCE_TIME end = timeline_->FrameUnits(n + 1);
     sample->SetTime(&start, &end);

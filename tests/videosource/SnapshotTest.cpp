@@ -1,6 +1,7 @@
 // Snapshots and the component's waiting: a playing video is paused for the grab and plays
-// again, CaptureSize scales the frame with halves to even, OnCreate follows the window
-// set-up, and the bounded wait that keeps the messages going.
+// again, CaptureSize scales the frame with halves to even, a snapshot into a picture of the
+// frame's size is written into it, OnCreate follows the window set-up, and the bounded wait
+// that keeps the messages going.
 #include "platform/dshow/TestDelays.h"
 #include "tests/support/NumberedVideos.h"
 #include "tests/videosource/MovieFixture.h"
@@ -60,6 +61,45 @@ TEST_F(MovieTest, CaptureSizeScalesTheFrameRoundingHalvesToEven)
     EXPECT_EQ(WordTrue, movie_->ScaleToCaptureSize(175, 1, w, h));
     EXPECT_EQ(TActiveMovie::kMaxPictureExtent, w);
     EXPECT_EQ(TActiveMovie::kMaxPictureExtent, h);
+}
+
+// Every snapshot after the first finds the picture a device bitmap of the frame's size and
+// writes the frame into it: the picture must still say it changed (the preview is drawn from
+// it), and a picture of another kind or size keeps being handled as before.
+TEST_F(MovieTest, SnapshotsIntoAnImageTellItsPictureAndKeepAPictureOfAnotherFormat)
+{
+    events_.snapshotImage = nullptr;
+    OpenAndWaitFirstReport(testvideos::NumberedVideo("snap.avi", 12));
+    ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    TBitmap* picture = image_->Picture()->Bitmap();
+    ASSERT_EQ(pfDevice, picture->PixelFormat());
+    ASSERT_EQ(testvideos::kPatternWidth, picture->Width());
+
+    for (Cardinal frame : {4u, 7u}) {
+        SeekAndWaitReport(frame);
+        image_->SetWidth(320); // as the main window sizes it back after each snapshot
+        image_->SetHeight(240);
+        picture->SetModified(false);
+        ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_)) << frame;
+        EXPECT_EQ(picture, image_->Picture()->Graphic()) << "the same bitmap, written over";
+        EXPECT_TRUE(picture->Modified()) << frame;
+        EXPECT_EQ(static_cast<int>(frame), ShownNumber(image_));
+        EXPECT_EQ(testvideos::kPatternWidth, image_->Width());
+        EXPECT_EQ(testvideos::kPatternHeight, image_->Height());
+    }
+
+    picture->SetPixelFormat(pf24bit);
+    SeekAndWaitReport(9);
+    ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    EXPECT_EQ(pf24bit, image_->Picture()->Bitmap()->PixelFormat());
+    EXPECT_EQ(9, ShownNumber(image_));
+
+    image_->Picture()->Bitmap()->SetPixelFormat(pfDevice);
+    image_->Picture()->Bitmap()->SetSize(30, 20);
+    ASSERT_EQ(WordTrue, movie_->SnapshotToImage(image_));
+    EXPECT_EQ(testvideos::kPatternWidth, image_->Picture()->Width());
+    EXPECT_EQ(testvideos::kPatternHeight, image_->Picture()->Height());
+    EXPECT_EQ(9, ShownNumber(image_));
 }
 
 // The first report after an open shows frame 0 however late the player gets back there: here

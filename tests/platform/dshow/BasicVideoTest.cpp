@@ -33,6 +33,50 @@ LRESULT PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
+// A lent image is the packed DIB's header and rows without the copy, and stays that frame
+// while held: the renderer moving on (and the source decoding the next frames into buffers
+// that samples give back) must not write into it.
+TEST_F(BasicVideo, ALentImageIsTheCurrentImageAndOutlivesTheNextFrames)
+{
+    ComPtr<IRendererImage> lender;
+    ASSERT_EQ(S_OK, ComQuery(video_.Get(), lender)) << "the graph answers for its renderer";
+    BITMAPINFOHEADER header{};
+    const BYTE* pixels = reinterpret_cast<const BYTE*>(1);
+    IUnknown* holder = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(E_UNEXPECTED, lender->LendCurrentImage(&header, &pixels, &holder)) << "nothing shown yet";
+    EXPECT_EQ(nullptr, pixels);
+    EXPECT_EQ(nullptr, holder);
+
+    ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
+    ASSERT_EQ(S_OK, control_->Pause());
+    const auto seekTo = [&](LONGLONG frame) {
+        return seeking_->SetPositions(&frame, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    };
+    ASSERT_EQ(S_OK, seekTo(6));
+    LONG size = 0;
+    ASSERT_EQ(S_OK, video_->GetCurrentImage(&size, nullptr));
+    std::vector<BYTE> packed(static_cast<std::size_t>(size));
+    ASSERT_EQ(S_OK, video_->GetCurrentImage(&size, reinterpret_cast<LONG*>(packed.data())));
+
+    ASSERT_EQ(S_OK, lender->LendCurrentImage(&header, &pixels, &holder));
+    ComPtr<IUnknown> held = ComPtr<IUnknown>::TakeOver(holder);
+    ASSERT_NE(nullptr, pixels);
+    EXPECT_EQ(0, std::memcmp(&header, packed.data(), sizeof header));
+    const std::vector<BYTE> rows(packed.begin() + sizeof header, packed.end());
+    ASSERT_EQ(rows.size(), header.biSizeImage);
+    EXPECT_EQ(0, std::memcmp(pixels, rows.data(), rows.size()));
+
+    // Steps on, as a capture run does (the frames after it are decoded ahead), and back.
+    for (LONGLONG frame : {9, 12, 15, 3})
+        ASSERT_EQ(S_OK, seekTo(frame));
+    EXPECT_EQ(6, ReadFrameNumber(packed.data() + sizeof header, 32));
+    EXPECT_EQ(0, std::memcmp(pixels, rows.data(), rows.size())) << "the lent frame 6 was written over";
+    ASSERT_EQ(S_OK, video_->GetCurrentImage(&size, reinterpret_cast<LONG*>(packed.data())));
+    EXPECT_EQ(3, ReadFrameNumber(packed.data() + sizeof header, 32));
+    held.Reset();
+    control_->Stop();
+}
+
 TEST_F(BasicVideo, CurrentImageIsAPackedDibOfTheShownFrame)
 {
     LONG size = -7;
