@@ -2,7 +2,7 @@
 # The real program driven as a person drives it: under its own virtual X display with the
 # openbox window manager, through real pointer and keyboard events (xdotool). It opens a
 # video through the Open dialog, steps and drags the position bar, moves and resizes the
-# zone, tunes the greys, captures through the Save dialog and compares the files byte for
+# zone, tunes the greys, chooses ordered dithering from the preview's menu, captures through the Save dialog and compares the files byte for
 # byte with `kqltool capture` on the same settings; it opens the player window by a click with
 # the capture chosen, plays and stops it, uses a message box by clicks, and closes the windows
 # with the window manager's close button.
@@ -244,6 +244,23 @@ for _ in 1 2 3; do click "$main" $((352 + 115)) 230; done
 for _ in 1 2; do click "$main" $((352 + 5)) 262; done
 shot
 
+step "ordered dithering from the converted preview's menu"
+# The converted preview: 131 x 80 at (350, 121). A right-click there opens the menu at the
+# pointer; "Ordered dithering", its second item, lies about 32 px below it. The pointer then
+# leaves the preview so that its hint does not cover it.
+geometry "$main"
+grab_area root $((wx + 420)) $((wy + 165)) 200 80 menu-closed
+grab_area "$main" 350 121 131 80 view-plain
+xdotool mousemove --window "$main" 415 160
+sleep 0.15
+xdotool click 3
+wait_for "menu over the preview" 5 area_differs root $((wx + 420)) $((wy + 165)) 200 80 menu-open menu-closed
+shot menu
+click "$main" 455 192
+xdotool mousemove --window "$main" 200 390
+wait_for "dithered preview" 5 area_differs "$main" 350 121 131 80 view-ordered view-plain
+shot
+
 step "two files: Multi-file"
 click "$main" 40 368
 shot
@@ -263,7 +280,7 @@ shot
 
 step "the same capture by kqltool, byte for byte"
 "$kqltool" capture "$sample" "$work/tool/cap.kql" --start 15 --skip 3 --frames-per-file 8 --files 2 \
-  --zone 136,150,161,100 --brightness 19 --contrast 6 >"$work/kqltool.log" 2>&1 ||
+  --zone 136,150,161,100 --brightness 19 --contrast 6 --dither ordered >"$work/kqltool.log" 2>&1 ||
   fail "kqltool capture failed: $(cat "$work/kqltool.log")"
 for f in cap1.kql cap2.kql; do
   cmp "$work/window/$f" "$work/tool/$f" || fail "$f differs from kqltool's"
