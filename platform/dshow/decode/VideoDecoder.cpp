@@ -76,15 +76,20 @@ std::int64_t VideoDecoder::FrameAtTime(double seconds) const
 
 bool VideoDecoder::DecodeFrame(std::int64_t n, PixelFormat format, std::vector<std::uint8_t>& dib)
 {
-    dib.clear();
+    // `dib` keeps its bytes until the conversion: a reused buffer of the right size is then
+    // overwritten in place instead of being cleared and written again.
     impl_->lastError = DecodeError::None;
     impl_->lastMessage.clear();
-    if (n < 0 || n >= FrameCount())
-        return impl_->Fail(DecodeError::OutOfRange, "Frame " + std::to_string(n) + " is outside 0.." +
-                                                        std::to_string(FrameCount() - 1) + ".");
+    if (n < 0 || n >= FrameCount()) {
+        dib.clear();
+        return impl_->Fail(DecodeError::OutOfRange,
+                           "Frame " + std::to_string(n) + " is outside 0.." + std::to_string(FrameCount() - 1) + ".");
+    }
     const AVFrame* picture = impl_->DecodeTo(n);
-    if (!picture)
+    if (!picture) {
+        dib.clear();
         return false;
+    }
     if (!impl_->converter.Convert(picture, impl_->width, impl_->height, format, dib))
         return impl_->Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(n) + " could not be converted to RGB.");
     return true;

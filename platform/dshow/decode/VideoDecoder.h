@@ -58,7 +58,8 @@ public:
     std::int64_t FrameAtTime(double seconds) const;
 
     // Decodes frame n into `dib` as a bottom-up DIB of Width() x Height() pixels, rows
-    // padded to 4 bytes (DibSizeBytes). Returns false with LastError() set when n is out of
+    // padded to 4 bytes (DibSizeBytes). `dib` may be a reused buffer: its memory is kept and
+    // none of its old bytes remain. Returns false with LastError() set when n is out of
     // range or the frame cannot be produced; `dib` is then empty.
     bool DecodeFrame(std::int64_t n, PixelFormat format, std::vector<std::uint8_t>& dib);
 
