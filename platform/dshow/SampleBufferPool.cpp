@@ -14,7 +14,6 @@ void SampleBufferPool::Give(std::vector<std::uint8_t> bytes) noexcept
 {
     if (bytes.capacity() == 0)
         return;
-    bytes.clear();
     std::lock_guard guard(lock_);
     if (spare_.size() < maxSpare_)
         spare_.push_back(std::move(bytes)); // reserved: never allocates

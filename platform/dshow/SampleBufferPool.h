@@ -17,7 +17,8 @@ public:
     // Throws std::bad_alloc without memory; Give never throws.
     explicit SampleBufferPool(std::size_t maxSpare) : maxSpare_(maxSpare) { spare_.reserve(maxSpare); }
 
-    // A spare buffer (empty, its memory kept), or a new empty one when none is spare.
+    // A spare buffer with the bytes it had when given back (a decoder writes the next picture
+    // of the same size over them without clearing), or a new empty one when none is spare.
     std::vector<std::uint8_t> Take();
     // Keeps the buffer for a later Take when fewer than maxSpare are spare; frees it otherwise.
     void Give(std::vector<std::uint8_t> bytes) noexcept;

@@ -226,9 +226,7 @@ HRESULT VideoSourceFilter::SetPositions(LONGLONG* current, DWORD currentFlags, L
             } else if (state == State_Paused && pin_.IsConnected()) {
                 if (const int delayMs = PausedSeekDelayMs(); delayMs > 0)
                     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-                result = DeliverFrame(target);
-                if (result == S_OK)
-                    LookAheadAfter(target);
+                result = DeliverFrame(target, true);
                 std::lock_guard lock(positionLock_);
                 currentShown_ = result == S_OK;
             }

@@ -2,12 +2,15 @@
 
 #include "platform/com/ComRuntime.h"
 #include "platform/dshow/MediaSample.h"
+#include "platform/dshow/decode/PictureConverter.h"
 #include "platform/dshow/decode/VideoDecoder.h"
 
 #include <cmath>
 #include <cstring>
 
+using quellon::decode::DecodedPicture;
 using quellon::decode::DecodeError;
+using quellon::decode::PictureConverter;
 using quellon::decode::PixelFormat;
 using quellon::decode::VideoDecoder;
 
@@ -20,16 +23,23 @@ using quellon::decode::VideoDecoder;
 // next request finds it ready. It takes the decoder's lock like any other user, so a request
 // for another frame waits at most for that one decode; the frame it made is the one a request
 // gives, as every access to the decoder is exact.
+//
+// The decoder's lock covers decoding only: a delivery takes the decoded picture, asks for the
+// next one ahead and converts this one to RGB outside the lock, so that the decoding of the
+// next frame overlaps the conversion of this one.
 struct VideoSourceFilter::DecoderAccess {
     std::mutex lock;
     std::unique_ptr<VideoDecoder> decoder;
-    // Under `lock`: the frame decoded ahead, if any.
+    // Under `lock`: the picture decoded ahead, if any (the decoder's own, not a copy).
     std::int64_t readyFrame = -1;
-    PixelFormat readyFormat = PixelFormat::Rgb32;
-    std::vector<std::uint8_t> readyBytes;
-    // Frames are decoded into buffers that samples give back: one on its way (decoded ahead)
-    // while the renderer shows another.
+    DecodedPicture readyPicture;
+    // Frames are converted into buffers that samples give back: one on its way while the
+    // renderer shows another.
     const std::shared_ptr<SampleBufferPool> buffers = std::make_shared<SampleBufferPool>(1);
+    // A streaming thread left to finish on its own may still be converting when the driving
+    // thread delivers.
+    std::mutex convertLock;
+    PictureConverter converter;
 
     // The look-ahead thread, started by the first request, and its request; under aheadLock.
     std::mutex aheadLock;
@@ -37,7 +47,6 @@ struct VideoSourceFilter::DecoderAccess {
     std::thread aheadThread;
     bool quit = false;
     std::int64_t wanted = -1;
-    PixelFormat wantedFormat = PixelFormat::Rgb32;
     std::uint64_t requests = 0; // counts requests and cancellations
 
     ~DecoderAccess()
@@ -51,11 +60,10 @@ struct VideoSourceFilter::DecoderAccess {
             aheadThread.join();
     }
 
-    void RequestAhead(std::int64_t frame, PixelFormat format)
+    void RequestAhead(std::int64_t frame)
     {
         std::lock_guard guard(aheadLock);
         wanted = frame;
-        wantedFormat = format;
         ++requests;
         if (!aheadThread.joinable())
             aheadThread = std::thread([this] { LookAhead(); });
@@ -72,13 +80,13 @@ struct VideoSourceFilter::DecoderAccess {
         }
     }
 
-    // Under `lock`: the frame, when it was decoded ahead in that format.
-    bool TakeReady(std::int64_t frame, PixelFormat format, std::vector<std::uint8_t>& bytes)
+    // Under `lock`: the frame, when it was decoded ahead.
+    bool TakeReady(std::int64_t frame, DecodedPicture& picture)
     {
-        if (readyFrame != frame || readyFormat != format)
+        if (readyFrame != frame)
             return false;
-        bytes = std::move(readyBytes);
-        readyBytes.clear();
+        picture = std::move(readyPicture);
+        readyPicture.Reset();
         readyFrame = -1;
         return true;
     }
@@ -87,7 +95,6 @@ struct VideoSourceFilter::DecoderAccess {
     {
         for (;;) {
             std::int64_t frame;
-            PixelFormat format;
             std::uint64_t request;
             {
                 std::unique_lock guard(aheadLock);
@@ -95,7 +102,6 @@ struct VideoSourceFilter::DecoderAccess {
                 if (quit)
                     return;
                 frame = wanted;
-                format = wantedFormat;
                 request = requests;
             }
             std::lock_guard decoding(lock);
@@ -108,15 +114,13 @@ struct VideoSourceFilter::DecoderAccess {
                     continue;
                 wanted = -1;
             }
-            if (readyFrame == frame && readyFormat == format)
+            if (readyFrame == frame)
                 continue;
-            std::vector<std::uint8_t> bytes = buffers->Take();
-            if (decoder->DecodeFrame(frame, format, bytes)) {
+            DecodedPicture picture;
+            if (decoder->DecodePicture(frame, picture)) {
                 readyFrame = frame;
-                readyFormat = format;
-                std::swap(readyBytes, bytes);
+                readyPicture = std::move(picture);
             }
-            buffers->Give(std::move(bytes));
         }
     }
 };
@@ -284,19 +288,26 @@ void VideoSourceFilter::ReportStreamError(HRESULT hr, const std::string& message
     NotifyEvent(EC_ERRORABORT, hr, 0);
 }
 
-HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n)
+HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n, bool pausedSeek)
 {
-    std::vector<std::uint8_t> bytes;
+    DecodedPicture picture;
     std::string error;
     decoder_->CancelAhead();
     {
         std::lock_guard lock(decoder_->lock);
-        if (!decoder_->TakeReady(n, pin_.Format(), bytes)) {
-            bytes = decoder_->buffers->Take();
-            if (!decoder_->decoder->DecodeFrame(n, pin_.Format(), bytes))
-                error = decoder_->decoder->LastErrorMessage();
-        }
+        if (!decoder_->TakeReady(n, picture) && !decoder_->decoder->DecodePicture(n, picture))
+            error = decoder_->decoder->LastErrorMessage();
     }
+    if (error.empty() && pausedSeek)
+        LookAheadAfter(n);
+    std::vector<std::uint8_t> bytes;
+    if (error.empty()) {
+        std::lock_guard lock(decoder_->convertLock);
+        bytes = decoder_->buffers->Take();
+        if (!decoder_->converter.Convert(picture, pin_.Format(), bytes, error))
+            decoder_->buffers->Give(std::move(bytes));
+    }
+    picture.Reset();
     if (!error.empty() || bytes.empty()) {
         ReportStreamError(VFW_E_INVALID_FILE_FORMAT,
                           error.empty() ? "Frame " + std::to_string(n) + " cannot be decoded." : error);
@@ -319,7 +330,7 @@ void VideoSourceFilter::LookAheadAfter(std::int64_t shown)
     const std::int64_t step = shown - lastPausedShown_;
     lastPausedShown_ = shown;
     if (step >= 1 && step <= kLookAheadMaxStep && shown + step < timeline_->FrameCount())
-        decoder_->RequestAhead(shown + step, pin_.Format());
+        decoder_->RequestAhead(shown + step);
 }
 
 HRESULT VideoSourceFilter::OnStateChange(FILTER_STATE from, FILTER_STATE to, REFERENCE_TIME)

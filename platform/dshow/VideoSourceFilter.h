@@ -106,8 +106,9 @@ private:
     VideoSourceFilter(std::shared_ptr<DecoderAccess> decoder, std::shared_ptr<const SourceTimeline> timeline);
     ~VideoSourceFilter() override;
 
-    // Decodes frame n and sends it downstream on the calling thread.
-    HRESULT DeliverFrame(std::int64_t n);
+    // Decodes frame n and sends it downstream on the calling thread. For a paused seek, the
+    // frame after it is asked for ahead (LookAheadAfter) as soon as this one is decoded.
+    HRESULT DeliverFrame(std::int64_t n, bool pausedSeek = false);
     // After a paused seek showed `shown`: when the seeks step forward by a few frames, the
     // frame one more step on is decoded ahead (see DecoderAccess in the source).
     void LookAheadAfter(std::int64_t shown);

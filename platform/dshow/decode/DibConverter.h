@@ -14,7 +14,8 @@ namespace quellon::decode {
 
 class DibConverter {
 public:
-    // Fills `dib` with DibSizeBytes(width, height, format) bytes. Returns false (and leaves
+    // Fills `dib` with DibSizeBytes(width, height, format) bytes, every one written; a buffer
+    // of that size already is written over in place. Returns false (and leaves
     // `dib` empty) when libswscale cannot convert from the frame's pixel format or size.
     bool Convert(const AVFrame* frame, int width, int height, PixelFormat format, std::vector<std::uint8_t>& dib);
 

@@ -1,5 +1,6 @@
 #include "platform/dshow/decode/VideoDecoderImpl.h"
 
+#include "platform/dshow/decode/DecodedPictureData.h"
 #include "platform/dshow/decode/PresentationOrder.h"
 
 #include <algorithm>
@@ -76,17 +77,44 @@ std::int64_t VideoDecoder::FrameAtTime(double seconds) const
 
 bool VideoDecoder::DecodeFrame(std::int64_t n, PixelFormat format, std::vector<std::uint8_t>& dib)
 {
-    dib.clear();
+    // `dib` keeps its bytes until the conversion: a reused buffer of the right size is then
+    // overwritten in place instead of being cleared and written again.
+    impl_->lastError = DecodeError::None;
+    impl_->lastMessage.clear();
+    if (n < 0 || n >= FrameCount()) {
+        dib.clear();
+        return impl_->Fail(DecodeError::OutOfRange,
+                           "Frame " + std::to_string(n) + " is outside 0.." + std::to_string(FrameCount() - 1) + ".");
+    }
+    const AVFrame* picture = impl_->DecodeTo(n);
+    if (!picture) {
+        dib.clear();
+        return false;
+    }
+    if (!impl_->converter.Convert(picture, impl_->width, impl_->height, format, dib))
+        return impl_->Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(n) + " could not be converted to RGB.");
+    return true;
+}
+
+bool VideoDecoder::DecodePicture(std::int64_t n, DecodedPicture& picture)
+{
+    picture.Reset();
     impl_->lastError = DecodeError::None;
     impl_->lastMessage.clear();
     if (n < 0 || n >= FrameCount())
-        return impl_->Fail(DecodeError::OutOfRange, "Frame " + std::to_string(n) + " is outside 0.." +
-                                                        std::to_string(FrameCount() - 1) + ".");
-    const AVFrame* picture = impl_->DecodeTo(n);
-    if (!picture)
+        return impl_->Fail(DecodeError::OutOfRange,
+                           "Frame " + std::to_string(n) + " is outside 0.." + std::to_string(FrameCount() - 1) + ".");
+    const AVFrame* decoded = impl_->DecodeTo(n);
+    if (!decoded)
         return false;
-    if (!impl_->converter.Convert(picture, impl_->width, impl_->height, format, dib))
-        return impl_->Fail(DecodeError::DecodeFailed, "Frame " + std::to_string(n) + " could not be converted to RGB.");
+    auto data = std::make_unique<DecodedPicture::Data>();
+    data->frame.reset(av_frame_alloc());
+    if (!data->frame || av_frame_ref(data->frame.get(), decoded) < 0)
+        throw std::bad_alloc();
+    data->width = impl_->width;
+    data->height = impl_->height;
+    data->number = n;
+    picture = DecodedPicture(std::move(data));
     return true;
 }
 

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "platform/dshow/decode/DecodeTypes.h"
+#include "platform/dshow/decode/DecodedPicture.h"
 
 #include <cstdint>
 #include <memory>
@@ -58,9 +59,15 @@ public:
     std::int64_t FrameAtTime(double seconds) const;
 
     // Decodes frame n into `dib` as a bottom-up DIB of Width() x Height() pixels, rows
-    // padded to 4 bytes (DibSizeBytes). Returns false with LastError() set when n is out of
+    // padded to 4 bytes (DibSizeBytes). `dib` may be a reused buffer: its memory is kept and
+    // none of its old bytes remain. Returns false with LastError() set when n is out of
     // range or the frame cannot be produced; `dib` is then empty.
     bool DecodeFrame(std::int64_t n, PixelFormat format, std::vector<std::uint8_t>& dib);
+
+    // Decodes frame n without converting it: DecodeFrame(n, ...) gives the same pixels as a
+    // PictureConverter given this picture. Returns false with LastError() set, and `picture`
+    // empty, as DecodeFrame does.
+    bool DecodePicture(std::int64_t n, DecodedPicture& picture);
 
     DecodeError LastError() const;
     const std::string& LastErrorMessage() const;

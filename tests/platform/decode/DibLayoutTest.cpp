@@ -84,6 +84,16 @@ TEST(DibLayout, UnscaledRowsOf420PicturesGiveTheSamePixelsInBothFormats)
                     for (std::size_t c = 0; c < 3; ++c)
                         ASSERT_EQ(rgb24[row * stride24 + x * 3 + c], rgb32[row * stride32 + x * 4 + c])
                             << width << " pixels, frame " << n << " row " << row << " x " << x;
+            // A buffer handed back for reuse keeps its old bytes; none of them may show
+            // through, whether it already has the frame's size or another one.
+            for (const PixelFormat format : {PixelFormat::Rgb32, PixelFormat::Rgb24}) {
+                const std::vector<std::uint8_t>& fresh = format == PixelFormat::Rgb32 ? rgb32 : rgb24;
+                for (const std::size_t size : {fresh.size(), rgb24.size() + rgb32.size() - fresh.size()}) {
+                    std::vector<std::uint8_t> reused(size, 0xA5);
+                    ASSERT_TRUE(decoder->DecodeFrame(n, format, reused));
+                    EXPECT_TRUE(reused == fresh) << width << " pixels, frame " << n << ", reused " << size << " bytes";
+                }
+            }
         }
     }
 }
