@@ -394,11 +394,15 @@ private:
         ComPtr<IUnknown> holder;
     };
     bool ReadRendererImage(RendererDib& dib);
+    // A device bitmap of w x h holding the renderer's current frame (caller owns it), written
+    // by the renderer where it can, else made from ReadRendererImage; nullptr on failure.
+    HBITMAP RendererFrameBitmap(LONG w, LONG h);
     // Kind 0 into an image whose picture is already a device bitmap of the frame's size
     // (every snapshot after the first, in the main window): the frame's rows are written
     // straight into that bitmap, which holds then exactly what the general way would draw
-    // into it, without a bitmap of the frame in between. False, with nothing changed, when
-    // that does not apply.
+    // into it, without a bitmap of the frame in between. False when that does not apply,
+    // with the picture's size unchanged (its rows may be part written: the general way
+    // then replaces its bitmap).
     bool SnapshotIntoPicture(TImage& image);
     // Kind 0 into an image whose picture is a device bitmap (or none yet), from a frame that
     // is one: the picture takes the frame's bitmap, which is what a 1:1 drawing of it would

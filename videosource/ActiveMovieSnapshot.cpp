@@ -1,7 +1,7 @@
-// TActiveMovie: still frames of the video. The renderer path reads the frame the video
-// renderer holds (lent through IRendererImage, or a packed DIB from IBasicVideo) and turns it
-// into a screen-compatible bitmap; the sample-grabber path waits for the grabber to deliver
-// its next frame.
+// TActiveMovie: still frames of the video. The renderer path has the video renderer write the
+// frame it holds into a screen-compatible bitmap (IRendererImage, which never holds the frame
+// whole in RGB on the way), or reads it as a packed DIB from IBasicVideo; the sample-grabber
+// path waits for the grabber to deliver its next frame.
 #include "videosource/ActiveMovie.h"
 
 #include "framework/Bitmap.h"
@@ -93,12 +93,7 @@ bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
     LONG h = 0;
     if (rendererVideo_->GetVideoSize(&w, &h) != S_OK)
         return false;
-    RendererDib dib;
-    if (!ReadRendererImage(dib))
-        return false;
-    HDC screen = GetDC(nullptr);
-    HBITMAP device = CreateDIBitmap(screen, &dib.info->bmiHeader, CBM_INIT, dib.pixels, dib.info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    HBITMAP device = RendererFrameBitmap(w, h);
     if (device == nullptr)
         return false;
 
@@ -136,6 +131,28 @@ bool TActiveMovie::GrabFromRenderer(TBitmap*& bitmap)
     }
     (void)created.release();
     return true;
+}
+
+HBITMAP TActiveMovie::RendererFrameBitmap(LONG w, LONG h)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP device = nullptr;
+    ComPtr<IRendererImage> writer;
+    if (rendererVideo_.As(writer) == S_OK) {
+        device = CreateCompatibleBitmap(screen, w, h);
+        if (device != nullptr && writer->WriteCurrentImage(device) != S_OK) {
+            DeleteObject(device);
+            device = nullptr;
+        }
+    }
+    if (device == nullptr) {
+        // A renderer that cannot write the frame may still copy it.
+        RendererDib dib;
+        if (ReadRendererImage(dib))
+            device = CreateDIBitmap(screen, &dib.info->bmiHeader, CBM_INIT, dib.pixels, dib.info, DIB_RGB_COLORS);
+    }
+    ReleaseDC(nullptr, screen);
+    return device;
 }
 
 bool TActiveMovie::ReadRendererImage(RendererDib& dib)
@@ -198,22 +215,30 @@ bool TActiveMovie::SnapshotIntoPicture(TImage& image)
         return false;
     LONG w = 0;
     LONG h = 0;
-    if (rendererVideo_->GetVideoSize(&w, &h) != S_OK || w <= 0 || h <= 0)
+    if (rendererVideo_->GetVideoSize(&w, &h) != S_OK || w <= 0 || h <= 0 || w != picture->Width() ||
+        h != picture->Height())
         return false;
-    RendererDib dib;
-    if (!ReadRendererImage(dib))
-        return false;
-    const BITMAPINFOHEADER& header = dib.info->bmiHeader;
-    const LONG rows = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    if (header.biWidth != picture->Width() || rows != picture->Height())
-        return false;
-    HDC screen = GetDC(nullptr);
-    const int written = SetDIBits(screen, picture->Handle(), 0, static_cast<UINT>(rows), dib.pixels, dib.info,
-                                  DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    // A refusal comes before any row is written; the general way then makes its own bitmap.
-    if (written != rows)
-        return false;
+    // A failure leaves the general way, which makes a bitmap of its own (rows the renderer
+    // wrote before it failed are then replaced).
+    ComPtr<IRendererImage> writer;
+    if (rendererVideo_.As(writer) == S_OK) {
+        if (writer->WriteCurrentImage(picture->Handle()) != S_OK)
+            return false;
+    } else {
+        RendererDib dib;
+        if (!ReadRendererImage(dib))
+            return false;
+        const BITMAPINFOHEADER& header = dib.info->bmiHeader;
+        const LONG rows = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+        if (header.biWidth != picture->Width() || rows != picture->Height())
+            return false;
+        HDC screen = GetDC(nullptr);
+        const int written = SetDIBits(screen, picture->Handle(), 0, static_cast<UINT>(rows), dib.pixels, dib.info,
+                                      DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        if (written != rows)
+            return false;
+    }
     image.SetWidth(picture->Width());
     image.SetHeight(picture->Height());
     picture->PixelsChanged();

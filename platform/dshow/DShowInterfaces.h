@@ -299,14 +299,22 @@ struct IVideoOwner : IUnknown {
 };
 COM_INTERFACE_TRAITS(IVideoOwner, IUnknown, IID_IVideoOwner);
 
-// The frame the renderer holds, lent rather than copied: a still is read straight from it.
-// `header` describes the rows (no colour table, no masks: biClrUsed 0, BI_RGB); `pixels`
-// stays valid and unchanged as long as `holder` is held (a renderer never writes into a frame
-// it has received). The same results as GetCurrentImage: VFW_E_NOT_CONNECTED, E_UNEXPECTED
-// before the first frame, E_OUTOFMEMORY for a frame too large for a packed DIB. Any thread.
-// The graph answers it on behalf of its renderer.
+// The frame the renderer holds, without a copy in between. The graph answers it on behalf of
+// its renderer.
 struct IRendererImage : IUnknown {
+    // Lent rather than copied: a still is read straight from it. `header` describes the rows
+    // (no colour table, no masks: biClrUsed 0, BI_RGB); `pixels` stays valid and unchanged as
+    // long as `holder` is held (a renderer never writes into a frame it has received). The
+    // same results as GetCurrentImage: VFW_E_NOT_CONNECTED, E_UNEXPECTED before the first
+    // frame, E_OUTOFMEMORY for a frame too large for a packed DIB. Any thread.
     virtual HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) = 0;
+    // Writes the frame into `bitmap`, a bitmap of the video's size, as SetDIBits with the
+    // packed DIB would, but a band of rows at a time where the frame is still a decoded
+    // picture: the frame is never held whole in RGB on its way (at 8K that is 130 MB). The
+    // results of GetCurrentImage, and E_INVALIDARG for a bitmap of another size, E_FAIL when
+    // the bitmap takes no rows (it may then hold some of them). User-interface thread, where
+    // bitmaps live.
+    virtual HRESULT WriteCurrentImage(HBITMAP bitmap) = 0;
 };
 COM_INTERFACE_TRAITS(IRendererImage, IUnknown, IID_IRendererImage);
 

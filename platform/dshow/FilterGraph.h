@@ -155,6 +155,7 @@ public:
     // IRendererImage: lent by the renderer that answers IBasicVideo (E_NOINTERFACE when it
     // cannot lend). Any thread.
     HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) override;
+    HRESULT WriteCurrentImage(HBITMAP bitmap) override;
 
     // IVideoOwner: remembered by the graph and given to every renderer it holds or gets.
     HRESULT put_Owner(HWND owner) override;
@@ -201,6 +202,8 @@ private:
     void DisconnectAll(IBaseFilter* filter);
     template <class Interface>
     ComPtr<Interface> FindFilterInterface() const;
+    // The image of the renderer that answers IBasicVideo, or nullptr.
+    ComPtr<IRendererImage> VideoRendererImage();
     void PrepareCompletion();
     void QueueEvent(const Event& event);  // eventLock_ held
 

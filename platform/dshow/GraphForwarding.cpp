@@ -126,12 +126,26 @@ HRESULT FilterGraph::LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pix
         return E_POINTER;
     *pixels = nullptr;
     *holder = nullptr;
-    // The same renderer as GetCurrentImage's, so that both give the same frame.
+    const ComPtr<IRendererImage> lender = VideoRendererImage();
+    return lender ? lender->LendCurrentImage(header, pixels, holder) : E_NOINTERFACE;
+}
+
+HRESULT FilterGraph::WriteCurrentImage(HBITMAP bitmap)
+{
+    if (bitmap == nullptr)
+        return E_POINTER;
+    const ComPtr<IRendererImage> writer = VideoRendererImage();
+    return writer ? writer->WriteCurrentImage(bitmap) : E_NOINTERFACE;
+}
+
+ComPtr<IRendererImage> FilterGraph::VideoRendererImage()
+{
+    // The same renderer as GetCurrentImage's, so that all give the same frame.
     const ComPtr<IBasicVideo> video = FindFilterInterface<IBasicVideo>();
-    ComPtr<IRendererImage> lender;
-    if (!video || ComQuery(video.Get(), lender) != S_OK)
-        return E_NOINTERFACE;
-    return lender->LendCurrentImage(header, pixels, holder);
+    ComPtr<IRendererImage> image;
+    if (!video || ComQuery(video.Get(), image) != S_OK)
+        return nullptr;
+    return image;
 }
 
 HRESULT FilterGraph::put_Owner(HWND owner)

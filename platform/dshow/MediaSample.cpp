@@ -1,12 +1,27 @@
 #include "platform/dshow/MediaSample.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
+namespace {
+
+LONG ClampedSize(std::size_t bytes)
+{
+    return static_cast<LONG>(std::min<std::size_t>(bytes, std::numeric_limits<LONG>::max()));
+}
+
+}  // namespace
+
 MediaSample::MediaSample(std::vector<std::uint8_t> bytes, std::shared_ptr<SampleBufferPool> pool)
-    : bytes_(std::move(bytes)),
-      pool_(std::move(pool)),
-      actualLength_(static_cast<LONG>(std::min<std::size_t>(bytes_.size(), std::numeric_limits<LONG>::max())))
+    : bytes_(std::move(bytes)), pool_(std::move(pool)), height_(0), stride_(0), size_(ClampedSize(bytes_.size())),
+      actualLength_(size_)
+{
+}
+
+MediaSample::MediaSample(std::unique_ptr<SamplePixelMaker> maker, std::shared_ptr<SampleBufferPool> pool)
+    : maker_(std::move(maker)), pool_(std::move(pool)), height_(maker_->Height()), stride_(maker_->Stride()),
+      size_(ClampedSize(stride_ * static_cast<std::size_t>(height_))), actualLength_(size_)
 {
 }
 
@@ -16,17 +31,55 @@ MediaSample::~MediaSample()
         pool_->Give(std::move(bytes_));
 }
 
+HRESULT MediaSample::MakeBytesLocked()
+{
+    if (!maker_)
+        return S_OK;
+    return ComBoundary([&] {
+        std::vector<std::uint8_t> bytes = pool_ ? pool_->Take() : std::vector<std::uint8_t>{};
+        if (!maker_->MakeAll(bytes) || bytes.size() != static_cast<std::size_t>(size_)) {
+            if (pool_)
+                pool_->Give(std::move(bytes));
+            return E_FAIL;
+        }
+        bytes_ = std::move(bytes);
+        maker_.reset(); // the picture is not needed any more
+        return S_OK;
+    });
+}
+
 HRESULT MediaSample::GetPointer(BYTE** buffer)
 {
     if (buffer == nullptr)
         return E_POINTER;
-    *buffer = bytes_.data();
+    *buffer = nullptr;
+    std::lock_guard guard(lock_);
+    const HRESULT hr = MakeBytesLocked();
+    if (hr == S_OK)
+        *buffer = bytes_.data();
+    return hr;
+}
+
+HRESULT MediaSample::CopyRows(LONG top, LONG count, BYTE* rows)
+{
+    if (rows == nullptr)
+        return E_POINTER;
+    if (stride_ == 0)
+        return E_NOTIMPL;
+    if (top < 0 || count <= 0 || top >= height_ || count > height_ - top)
+        return E_INVALIDARG;
+    std::lock_guard guard(lock_);
+    if (maker_)
+        return ComBoundary([&] { return maker_->MakeRows(top, count, rows) ? S_OK : E_FAIL; });
+    // Made whole already: the band's lowest row is scan line height - top - count.
+    const std::size_t lowest = static_cast<std::size_t>(height_ - top - count);
+    std::memcpy(rows, bytes_.data() + lowest * stride_, static_cast<std::size_t>(count) * stride_);
     return S_OK;
 }
 
 LONG MediaSample::GetSize()
 {
-    return static_cast<LONG>(std::min<std::size_t>(bytes_.size(), std::numeric_limits<LONG>::max()));
+    return size_;
 }
 
 HRESULT MediaSample::GetTime(REFERENCE_TIME* start, REFERENCE_TIME* end)

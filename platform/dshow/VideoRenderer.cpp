@@ -1,9 +1,11 @@
 #include "platform/dshow/VideoRenderer.h"
 
+#include "platform/dshow/MediaSample.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/WinUser.h"
 
 #include <atomic>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -19,9 +21,10 @@ struct VideoRenderer::FrameStore {
     DWORD bitRate = 0;
     DWORD bitErrorRate = 0;
     // The last frame received: its sample is held rather than copied. A sample's bytes do not
-    // change once it has been passed on, and a source makes a new one for every frame.
+    // change once it has been passed on, and a source makes a new one for every frame. Its
+    // pixels are asked for only when they are read (a decoding source's samples make them
+    // then), outside the lock.
     ComPtr<IMediaSample> sample;
-    const std::uint8_t* pixels = nullptr;
     std::size_t pixelBytes = 0;
     bool hasFrame = false;
     std::uint64_t received = 0;
@@ -35,6 +38,9 @@ struct VideoRenderer::FrameStore {
 namespace {
 
 constexpr char kWindowClass[] = "QuellonVideoRenderer";
+// Rows written into a bitmap at a time, about this many bytes of them: a band stays in the
+// processor's cache between its conversion and its copy.
+constexpr std::size_t kBandBytes = std::size_t{512} << 10;
 // Posted by the streaming thread when a new frame is stored.
 constexpr UINT kFrameMessage = WM_USER + 0x31;
 
@@ -59,8 +65,7 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
     RECT client{};
     GetClientRect(window, &client);
     BITMAPINFO info{};
-    ComPtr<IMediaSample> sample; // keeps `pixels` alive outside the lock
-    const std::uint8_t* pixels = nullptr;
+    ComPtr<IMediaSample> sample; // keeps its pixels alive outside the lock
     RECT source{};
     RECT destination = client;
     bool hasFrame;
@@ -70,7 +75,6 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
         if (hasFrame) {
             info.bmiHeader = store.header;
             sample = store.sample;
-            pixels = store.pixels;
             source = store.defaultSource ? RECT{0, 0, store.header.biWidth, std::abs(store.header.biHeight)}
                                          : store.source;
             if (!store.defaultDestination)
@@ -78,6 +82,11 @@ void PaintFrame(HWND window, VideoRenderer::FrameStore& store)
         }
     }
     PatBlt(dc, 0, 0, client.right, client.bottom, BLACKNESS);
+    // The whole picture, made once for the sample: a still taken of the same frame then copies
+    // its rows instead of converting them again.
+    BYTE* pixels = nullptr;
+    if (hasFrame && (sample->GetPointer(&pixels) != S_OK || pixels == nullptr))
+        hasFrame = false;
     if (hasFrame) {
         HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, pixels, &info, DIB_RGB_COLORS);
         HDC memory = bitmap != nullptr ? CreateCompatibleDC(dc) : nullptr;
@@ -132,6 +141,37 @@ void RegisterRendererClass()
     windowClass.lpfnWndProc = RendererWindowProc;
     windowClass.lpszClassName = kWindowClass;
     RegisterClassA(&windowClass);
+}
+
+// Writes the picture of a sample of that header into a bitmap of its size: a band of rows at a
+// time where the sample makes them so (no whole copy of the picture on the way), else whole.
+bool WriteSample(IMediaSample* sample, const BITMAPINFOHEADER& header, HBITMAP bitmap)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = header;
+    const LONG height = std::abs(header.biHeight);
+    ComPtr<ISampleRows> bands;
+    if (header.biHeight > 0 && ComQuery(sample, bands) == S_OK) {
+        const std::size_t stride = static_cast<std::size_t>(DibRowBytes(header.biWidth, header.biBitCount));
+        const LONG bandRows = static_cast<LONG>(
+            std::max<std::size_t>(1, kBandBytes / stride / kSampleRowBand) * static_cast<std::size_t>(kSampleRowBand));
+        std::vector<BYTE> band(stride * static_cast<std::size_t>(std::min(bandRows, height)));
+        LONG top = 0;
+        for (; top < height; top += bandRows) {
+            const LONG count = std::min(bandRows, height - top);
+            if (bands->CopyRows(top, count, band.data()) != S_OK)
+                break; // the whole picture then, below
+            if (SetDIBits(nullptr, bitmap, static_cast<UINT>(height - top - count), static_cast<UINT>(count), band.data(),
+                          &info, DIB_RGB_COLORS) != count)
+                return false;
+        }
+        if (top >= height)
+            return true;
+    }
+    BYTE* pixels = nullptr;
+    if (sample->GetPointer(&pixels) != S_OK || pixels == nullptr)
+        return false;
+    return SetDIBits(nullptr, bitmap, 0, static_cast<UINT>(height), pixels, &info, DIB_RGB_COLORS) == height;
 }
 
 // A rectangle handed out as position and size: pointers checked first, outputs written only
@@ -194,7 +234,6 @@ void VideoRendererInputPin::OnConnected()
     owner_.store_->bitErrorRate = info->dwBitErrorRate;
     owner_.store_->hasFrame = false;
     owner_.store_->sample.Reset();
-    owner_.store_->pixels = nullptr;
     owner_.store_->pixelBytes = 0;
     owner_.store_->defaultSource = true;
 }
@@ -205,15 +244,11 @@ void VideoRendererInputPin::OnDisconnected()
     owner_.store_->connected = false;
     owner_.store_->hasFrame = false;
     owner_.store_->sample.Reset();
-    owner_.store_->pixels = nullptr;
     owner_.store_->pixelBytes = 0;
 }
 
 HRESULT VideoRendererInputPin::OnReceive(IMediaSample* sample)
 {
-    BYTE* data = nullptr;
-    if (sample->GetPointer(&data) != S_OK || data == nullptr)
-        return E_POINTER;
     const LONG length = sample->GetActualDataLength();
     {
         std::lock_guard lock(owner_.store_->lock);
@@ -221,7 +256,6 @@ HRESULT VideoRendererInputPin::OnReceive(IMediaSample* sample)
         if (length < 0 || static_cast<std::size_t>(length) < needed)
             return E_INVALIDARG;
         owner_.store_->sample = ComPtr<IMediaSample>::AddRefFrom(sample);
-        owner_.store_->pixels = data;
         owner_.store_->pixelBytes = needed;
         owner_.store_->hasFrame = true;
         ++owner_.store_->received;
@@ -604,30 +638,47 @@ HRESULT VideoRenderer::GetVideoPaletteEntries(LONG, LONG, LONG* retrieved, LONG*
     return VFW_E_NO_PALETTE_AVAILABLE;
 }
 
-HRESULT VideoRenderer::GetCurrentImage(LONG* bufferSize, LONG* image)
+HRESULT VideoRenderer::HeldFrame(ComPtr<IMediaSample>& sample, BITMAPINFOHEADER& header, std::size_t& pixelBytes) const
 {
-    if (bufferSize == nullptr)
-        return E_POINTER;
     std::lock_guard lock(store_->lock);
     if (!store_->connected)
         return VFW_E_NOT_CONNECTED;
     if (!store_->hasFrame)
         return E_UNEXPECTED;
-    const std::size_t needed = sizeof(BITMAPINFOHEADER) + store_->pixelBytes;
-    if (needed > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
+    if (sizeof(BITMAPINFOHEADER) + store_->pixelBytes > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
         return E_OUTOFMEMORY;
+    sample = store_->sample;
+    header = store_->header;
+    header.biClrUsed = 0;
+    header.biClrImportant = 0;
+    pixelBytes = store_->pixelBytes;
+    return S_OK;
+}
+
+HRESULT VideoRenderer::GetCurrentImage(LONG* bufferSize, LONG* image)
+{
+    if (bufferSize == nullptr)
+        return E_POINTER;
+    ComPtr<IMediaSample> sample;
+    BITMAPINFOHEADER header;
+    std::size_t pixelBytes = 0;
+    HRESULT hr = HeldFrame(sample, header, pixelBytes);
+    if (hr != S_OK)
+        return hr;
+    const std::size_t needed = sizeof(BITMAPINFOHEADER) + pixelBytes;
     if (image == nullptr) {
         *bufferSize = static_cast<LONG>(needed);
         return S_OK;
     }
     if (*bufferSize < 0 || static_cast<std::size_t>(*bufferSize) < needed)
         return E_OUTOFMEMORY;
+    BYTE* pixels = nullptr;
+    hr = sample->GetPointer(&pixels);
+    if (hr != S_OK)
+        return hr;
     auto* bytes = reinterpret_cast<BYTE*>(image);
-    BITMAPINFOHEADER header = store_->header;
-    header.biClrUsed = 0;
-    header.biClrImportant = 0;
     std::memcpy(bytes, &header, sizeof header);
-    std::memcpy(bytes + sizeof header, store_->pixels, store_->pixelBytes);
+    std::memcpy(bytes + sizeof header, pixels, pixelBytes);
     return S_OK;
 }
 
@@ -637,18 +688,36 @@ HRESULT VideoRenderer::LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** p
         return E_POINTER;
     *pixels = nullptr;
     *holder = nullptr;
-    std::lock_guard lock(store_->lock);
-    if (!store_->connected)
-        return VFW_E_NOT_CONNECTED;
-    if (!store_->hasFrame)
-        return E_UNEXPECTED;
-    if (sizeof(BITMAPINFOHEADER) + store_->pixelBytes > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
-        return E_OUTOFMEMORY;
-    *header = store_->header;
-    header->biClrUsed = 0;
-    header->biClrImportant = 0;
-    *pixels = store_->pixels;
-    store_->sample->AddRef();
-    *holder = store_->sample.Get();
+    ComPtr<IMediaSample> sample;
+    BITMAPINFOHEADER held;
+    std::size_t pixelBytes = 0;
+    HRESULT hr = HeldFrame(sample, held, pixelBytes);
+    if (hr != S_OK)
+        return hr;
+    BYTE* data = nullptr;
+    hr = sample->GetPointer(&data);
+    if (hr != S_OK)
+        return hr;
+    *header = held;
+    *pixels = data;
+    *holder = sample.Detach();
     return S_OK;
+}
+
+HRESULT VideoRenderer::WriteCurrentImage(HBITMAP bitmap)
+{
+    if (bitmap == nullptr)
+        return E_POINTER;
+    ComPtr<IMediaSample> sample;
+    BITMAPINFOHEADER header;
+    std::size_t pixelBytes = 0;
+    const HRESULT hr = HeldFrame(sample, header, pixelBytes);
+    if (hr != S_OK)
+        return hr;
+    BITMAP target{};
+    if (GetObject(bitmap, sizeof target, &target) == 0)
+        return E_INVALIDARG;
+    if (target.bmWidth != header.biWidth || target.bmHeight != std::abs(header.biHeight))
+        return E_INVALIDARG;
+    return ComBoundary([&] { return WriteSample(sample.Get(), header, bitmap) ? S_OK : E_FAIL; });
 }

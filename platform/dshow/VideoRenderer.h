@@ -1,5 +1,6 @@
 // The video renderer: one input pin "Input" that takes uncompressed RGB32 or RGB24 video,
-// keeps the last frame it received (for IBasicVideo::GetCurrentImage) and paints it into its
+// keeps the last frame it received (for IBasicVideo::GetCurrentImage and IRendererImage; the
+// sample is held, and its pixels asked for only when they are read) and paints it into its
 // own window, of class "QuellonVideoRenderer": a child of the owner window when one is given
 // (IVideoOwner::put_Owner), a hidden top-level window otherwise. The source rectangle of the
 // video is stretched over the destination rectangle (by default the whole window).
@@ -86,6 +87,7 @@ public:
     HRESULT IsUsingDefaultDestination() override;
 
     HRESULT LendCurrentImage(BITMAPINFOHEADER* header, const BYTE** pixels, IUnknown** holder) override;
+    HRESULT WriteCurrentImage(HBITMAP bitmap) override;
 
     HRESULT put_Owner(HWND owner) override;
     HRESULT get_Owner(HWND* owner) override;
@@ -113,6 +115,9 @@ private:
     void DestroyRendererWindow();
     void FrameArrived();
     HRESULT ConnectedHeader(BITMAPINFOHEADER& header) const;
+    // The sample of the frame held, with the packed DIB's header and the bytes of its rows;
+    // the results of GetCurrentImage when there is none.
+    HRESULT HeldFrame(ComPtr<IMediaSample>& sample, BITMAPINFOHEADER& header, std::size_t& pixelBytes) const;
     HRESULT SetSourceRect(const RECT& rect);
     HRESULT SetDestinationRect(const RECT& rect);
     HRESULT GetSourceRect(RECT& rect) const;

@@ -1,8 +1,8 @@
 #include "platform/dshow/VideoSourceFilter.h"
 
 #include "platform/com/ComRuntime.h"
+#include "platform/dshow/DecodedSamplePixels.h"
 #include "platform/dshow/MediaSample.h"
-#include "platform/dshow/decode/PictureConverter.h"
 #include "platform/dshow/decode/VideoDecoder.h"
 
 #include <cmath>
@@ -10,7 +10,6 @@
 
 using quellon::decode::DecodedPicture;
 using quellon::decode::DecodeError;
-using quellon::decode::PictureConverter;
 using quellon::decode::PixelFormat;
 using quellon::decode::VideoDecoder;
 
@@ -25,21 +24,21 @@ using quellon::decode::VideoDecoder;
 // gives, as every access to the decoder is exact.
 //
 // The decoder's lock covers decoding only: a delivery takes the decoded picture, asks for the
-// next one ahead and converts this one to RGB outside the lock, so that the decoding of the
-// next frame overlaps the conversion of this one.
+// next one ahead and sends this one on in a sample that converts it to RGB only when a
+// receiver asks (the renderer converts a still straight into the bitmap that wants it), so
+// that the decoding of the next frame overlaps the conversion of this one, and no frame is
+// held in RGB that nobody reads.
 struct VideoSourceFilter::DecoderAccess {
     std::mutex lock;
     std::unique_ptr<VideoDecoder> decoder;
     // Under `lock`: the picture decoded ahead, if any (the decoder's own, not a copy).
     std::int64_t readyFrame = -1;
     DecodedPicture readyPicture;
-    // Frames are converted into buffers that samples give back: one on its way while the
-    // renderer shows another.
+    // Frames made whole are converted into buffers that samples give back: one on its way
+    // while the renderer shows another.
     const std::shared_ptr<SampleBufferPool> buffers = std::make_shared<SampleBufferPool>(1);
-    // A streaming thread left to finish on its own may still be converting when the driving
-    // thread delivers.
-    std::mutex convertLock;
-    PictureConverter converter;
+    // Shared with the samples, which may outlive the filter.
+    const std::shared_ptr<SharedPictureConverter> converter = std::make_shared<SharedPictureConverter>();
 
     // The look-ahead thread, started by the first request, and its request; under aheadLock.
     std::mutex aheadLock;
@@ -292,28 +291,29 @@ HRESULT VideoSourceFilter::DeliverFrame(std::int64_t n, bool pausedSeek)
 {
     DecodedPicture picture;
     std::string error;
+    bool decoded;
     decoder_->CancelAhead();
     {
         std::lock_guard lock(decoder_->lock);
-        if (!decoder_->TakeReady(n, picture) && !decoder_->decoder->DecodePicture(n, picture))
+        decoded = decoder_->TakeReady(n, picture) || decoder_->decoder->DecodePicture(n, picture);
+        if (!decoded)
             error = decoder_->decoder->LastErrorMessage();
     }
-    if (error.empty() && pausedSeek)
+    if (decoded && pausedSeek)
         LookAheadAfter(n);
-    std::vector<std::uint8_t> bytes;
-    if (error.empty()) {
-        std::lock_guard lock(decoder_->convertLock);
-        bytes = decoder_->buffers->Take();
-        if (!decoder_->converter.Convert(picture, pin_.Format(), bytes, error))
-            decoder_->buffers->Give(std::move(bytes));
+    const PixelFormat format = pin_.Format();
+    if (decoded) {
+        // A picture that cannot be converted is found here, while its frame is delivered.
+        std::lock_guard lock(decoder_->converter->lock);
+        decoded = decoder_->converter->converter.Prepare(picture, format, error);
     }
-    picture.Reset();
-    if (!error.empty() || bytes.empty()) {
+    if (!decoded) {
         ReportStreamError(VFW_E_INVALID_FILE_FORMAT,
                           error.empty() ? "Frame " + std::to_string(n) + " cannot be decoded." : error);
         return VFW_E_INVALID_FILE_FORMAT;
     }
-    ComPtr<MediaSample> sample = MakeComObject<MediaSample>(std::move(bytes), decoder_->buffers);
+    ComPtr<MediaSample> sample = MakeComObject<MediaSample>(
+        std::make_unique<DecodedSamplePixels>(std::move(picture), format, decoder_->converter), decoder_->buffers);
     REFERENCE_TIME start = timeline_->FrameUnits(n);
     REFERENCE_TIME end = timeline_->FrameUnits(n + 1);
     sample->SetTime(&start, &end);

@@ -58,6 +58,10 @@ struct DecoderOptions {
 inline constexpr int kMaxPictureSide = 8192;
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{8192} * 4608;
 
+// Bands of rows converted one at a time (PictureConverter::ConvertRows) start at a multiple of
+// this many rows from the top, and are as high, except one that ends at the bottom row.
+inline constexpr int kRowBandAlignment = 16;
+
 // Bytes per row of a DIB of that width (rows padded to 4 bytes), and of the whole picture.
 std::size_t DibStrideBytes(int width, PixelFormat format);
 std::size_t DibSizeBytes(int width, int height, PixelFormat format);

@@ -19,6 +19,18 @@ public:
     // `dib` empty) when libswscale cannot convert from the frame's pixel format or size.
     bool Convert(const AVFrame* frame, int width, int height, PixelFormat format, std::vector<std::uint8_t>& dib);
 
+    // Makes ready what Convert and ConvertRows need for such a frame; false when libswscale
+    // cannot convert it (as Convert would find).
+    bool Prepare(const AVFrame* frame, int width, int height, PixelFormat format);
+
+    // Rows top .. top + count - 1 (counted from the top) of the DIB that Convert makes, the
+    // same bytes, into `rows`, laid out as those rows lie in the DIB: the lowest row first,
+    // each padded to 4 bytes. `top` and `count` are multiples of kRowBandAlignment, or the
+    // band ends at the bottom row. False for a band outside the picture or misaligned, or a
+    // frame that cannot be converted.
+    bool ConvertRows(const AVFrame* frame, int width, int height, PixelFormat format, int top, int count,
+                     std::uint8_t* rows);
+
 private:
     struct Settings {
         int sourceWidth = 0;
@@ -31,8 +43,19 @@ private:
         bool fullRange = false;
         bool operator==(const Settings&) const = default;
     };
-    SwsPtr sws_;
-    Settings settings_;
+    struct Context {
+        SwsPtr sws;
+        Settings settings;
+    };
+    static bool Describe(const AVFrame* frame, int width, int height, PixelFormat format, Settings& settings);
+    static SwsContext* ContextFor(const Settings& wanted, Context& context);
+    // The common case, written straight into the DIB (see Convert).
+    static bool WritesInPlace(const Settings& settings);
+
+    Context whole_;
+    // Bands go through a context of their own, driven through libswscale's slice interface.
+    Context band_;
+    FramePtr bandTarget_;
     std::vector<std::uint8_t> scratch_;
 };
 

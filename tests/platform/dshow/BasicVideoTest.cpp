@@ -5,6 +5,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/UserQt.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/NumberedVideos.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -75,6 +76,74 @@ TEST_F(BasicVideo, ALentImageIsTheCurrentImageAndOutlivesTheNextFrames)
     EXPECT_EQ(3, ReadFrameNumber(packed.data() + sizeof header, 32));
     held.Reset();
     control_->Stop();
+}
+
+// The renderer writes a still into a bitmap a band of rows at a time, straight from the
+// decoded picture (the frame is never made whole in RGB), or copies the rows of a frame made
+// whole because something read it so: either way the packed DIB's picture. Pictures in
+// several bands (the last one shorter), converted in place or through scratch rows (rows
+// that are no whole blocks of 16 pixels).
+TEST_F(GraphTest, AWrittenImageIsTheCurrentImageWhetherTheFrameWasMadeWholeOrNot)
+{
+    struct Video {
+        int width, height;
+        std::string arguments;
+    };
+    for (const Video& v : {Video{1920, 272, "-pix_fmt yuv420p -c:v libx264 -preset veryfast -g 6"},
+                           Video{1000, 270, "-pix_fmt yuv420p -c:v mpeg4 -q:v 4"}}) {
+        const std::string name = "wide" + std::to_string(v.width) + ".mkv";
+        ASSERT_NO_FATAL_FAILURE(Build(testvideos::NumberedVideo(name, 12, v.arguments, v.width, v.height)));
+        ComPtr<IRendererImage> writer;
+        ASSERT_EQ(S_OK, ComQuery(video_.Get(), writer)) << "the graph answers for its renderer";
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmaps[2] = {CreateCompatibleBitmap(screen, v.width, v.height),
+                              CreateCompatibleBitmap(screen, v.width, v.height)};
+        HBITMAP small = CreateCompatibleBitmap(screen, v.width, v.height - 2);
+        ASSERT_TRUE(bitmaps[0] && bitmaps[1] && small);
+        EXPECT_EQ(E_UNEXPECTED, writer->WriteCurrentImage(bitmaps[0])) << "nothing shown yet";
+
+        const LONG rowBytes = DibRowBytes(v.width, 32);
+        BITMAPINFO info{};
+        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), v.width, v.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        // Blue, green and red of each pixel: GetDIBits gives the unused byte as 0.
+        const auto colours = [&](const BYTE* rows) {
+            std::vector<BYTE> bytes;
+            for (LONG i = 0; i < rowBytes * v.height; ++i)
+                if (i % 4 != 3)
+                    bytes.push_back(rows[i]);
+            return bytes;
+        };
+        const auto readBack = [&](HBITMAP bitmap) {
+            std::vector<BYTE> rows(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(v.height));
+            EXPECT_EQ(v.height, GetDIBits(screen, bitmap, 0, static_cast<UINT>(v.height), rows.data(), &info,
+                                          DIB_RGB_COLORS));
+            return colours(rows.data());
+        };
+
+        ASSERT_EQ(S_OK, seeking_->SetTimeFormat(&TIME_FORMAT_FRAME));
+        ASSERT_EQ(S_OK, control_->Pause());
+        for (LONGLONG frame : {4, 7, 10, 1}) {
+            ASSERT_EQ(S_OK,
+                      seeking_->SetPositions(&frame, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+            ASSERT_EQ(S_OK, writer->WriteCurrentImage(bitmaps[0])) << "from the decoded picture";
+            LONG size = 0;
+            ASSERT_EQ(S_OK, video_->GetCurrentImage(&size, nullptr));
+            std::vector<BYTE> packed(static_cast<std::size_t>(size));
+            ASSERT_EQ(S_OK, video_->GetCurrentImage(&size, reinterpret_cast<LONG*>(packed.data())));
+            const BYTE* rows = packed.data() + sizeof(BITMAPINFOHEADER);
+            EXPECT_EQ(frame, testvideos::ReadFrameNumber(rows, v.width, v.height, 32));
+            ASSERT_EQ(S_OK, writer->WriteCurrentImage(bitmaps[1])) << "from the frame made whole";
+            const std::vector<BYTE> expected = colours(rows);
+            EXPECT_TRUE(readBack(bitmaps[0]) == expected) << name << ", frame " << frame << " by bands";
+            EXPECT_TRUE(readBack(bitmaps[1]) == expected) << name << ", frame " << frame << " made whole";
+        }
+        EXPECT_EQ(E_INVALIDARG, writer->WriteCurrentImage(small));
+        EXPECT_EQ(E_POINTER, writer->WriteCurrentImage(nullptr));
+        for (HBITMAP bitmap : {bitmaps[0], bitmaps[1], small})
+            DeleteObject(bitmap);
+        ReleaseDC(nullptr, screen);
+        control_->Stop();
+    }
 }
 
 TEST_F(BasicVideo, CurrentImageIsAPackedDibOfTheShownFrame)
