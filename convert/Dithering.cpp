@@ -12,8 +12,6 @@ namespace {
 constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 constexpr int kLevels = 16;
 
-std::size_t At(int x, int y) { return static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x); }
-
 void QuantizePlain(const TGreySums& sums, int brightness, int contrast, const TToneCurve& curve,
                    std::uint8_t (&levels)[KqFramePixels])
 {
@@ -30,13 +28,13 @@ void QuantizeOrdered(const TGreySums& sums, int brightness, int contrast, const 
 {
     for (int y = 0; y < KqFrameHeight; ++y)
         for (int x = 0; x < KqFrameWidth; ++x) {
-            const double level = ContinuousLevel(curve.Tone(sums[At(x, y)]), brightness, contrast);
+            const double level = ContinuousLevel(curve.Tone(sums[GreyIndex(x, y)]), brightness, contrast);
             int whole = static_cast<int>(std::floor(level));
             // The matrix value m lets the fraction up from (m + 0.5) / 16: of 16 pixels in a
             // square, a fraction f lifts about 16 f of them.
             if (level - whole >= (BayerValue(x, y) + 0.5) / kLevels)
                 ++whole;
-            levels[At(x, y)] = static_cast<std::uint8_t>(std::clamp(whole, 0, kLevels - 1));
+            levels[GreyIndex(x, y)] = static_cast<std::uint8_t>(std::clamp(whole, 0, kLevels - 1));
         }
 }
 
@@ -55,9 +53,9 @@ void QuantizeDiffusion(const TGreySums& sums, int brightness, int contrast, cons
         for (int step = 0; step < KqFrameWidth; ++step) {
             const int x = forward ? step : KqFrameWidth - 1 - step;
             const std::size_t e = static_cast<std::size_t>(x + 1);
-            const double wanted = ContinuousLevel(curve.Tone(sums[At(x, y)]), brightness, contrast) + thisRow[e];
+            const double wanted = ContinuousLevel(curve.Tone(sums[GreyIndex(x, y)]), brightness, contrast) + thisRow[e];
             const int level = std::clamp(static_cast<int>(std::floor(wanted + 0.5)), 0, kLevels - 1);
-            levels[At(x, y)] = static_cast<std::uint8_t>(level);
+            levels[GreyIndex(x, y)] = static_cast<std::uint8_t>(level);
             const double error = wanted - level;
             thisRow[e + dir] += error * 7 / 16;
             nextRow[e - dir] += error * 3 / 16;

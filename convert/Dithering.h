@@ -13,9 +13,16 @@
 #include "convert/FrameBuffer.h"
 #include "convert/PictureOptions.h"
 
+#include <cstddef>
 #include <cstdint>
 
 using TGreySums = std::uint16_t[KqFramePixels]; // sum 0..765 of pixel x, y at y * KqFrameWidth + x
+
+// Where output pixel x, y lies in the grey sums and in the levels.
+inline std::size_t GreyIndex(int x, int y)
+{
+    return static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x);
+}
 
 // The 4 x 4 ordered-dither matrix, 0..15, at output pixel x, y (it repeats every 4 pixels).
 int BayerValue(int x, int y);

@@ -57,11 +57,6 @@ Samples SamplesOf(int pictureWidth, int pictureHeight)
     return s;
 }
 
-std::size_t LevelIndex(int x, int y)
-{
-    return static_cast<std::size_t>(y) * KqFrameWidth + static_cast<std::size_t>(x);
-}
-
 } // namespace
 
 void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COLORREF(int x, int y)>& pixelAt,
@@ -73,13 +68,13 @@ void ConvertPicture(int pictureWidth, int pictureHeight, const std::function<COL
     for (int x = 0; x < KqFrameWidth; ++x) {
         const int sx = s.x[static_cast<std::size_t>(x)];
         for (int y = 0; y < KqFrameHeight; ++y)
-            sums[LevelIndex(x, y)] = static_cast<std::uint16_t>(GreySum(pixelAt(sx, s.y[static_cast<std::size_t>(y)])));
+            sums[GreyIndex(x, y)] = static_cast<std::uint16_t>(GreySum(pixelAt(sx, s.y[static_cast<std::size_t>(y)])));
     }
     std::uint8_t levels[KqFramePixels];
     QuantizeGreys(sums, brightnessPosition, contrastPosition, options, levels);
     for (int x = 0; x < KqFrameWidth; ++x)
         for (int y = 0; y < KqFrameHeight; ++y) {
-            const int level = levels[LevelIndex(x, y)];
+            const int level = levels[GreyIndex(x, y)];
             frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - level);
             if (showLevel)
                 showLevel(x, y, level);
@@ -98,11 +93,11 @@ void ConvertPixels(int pictureWidth, int pictureHeight, const COLORREF* pixels, 
         const COLORREF* row = empty ? nullptr : pixels + sy * static_cast<std::size_t>(pictureWidth);
         for (int x = 0; x < KqFrameWidth; ++x) {
             const COLORREF colour = empty ? CLR_INVALID : row[s.x[static_cast<std::size_t>(x)]];
-            sums[LevelIndex(x, y)] = static_cast<std::uint16_t>(GreySum(colour));
+            sums[GreyIndex(x, y)] = static_cast<std::uint16_t>(GreySum(colour));
         }
     }
     QuantizeGreys(sums, brightnessPosition, contrastPosition, options, levels);
     for (int x = 0; x < KqFrameWidth; ++x)
         for (int y = 0; y < KqFrameHeight; ++y)
-            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - levels[LevelIndex(x, y)]);
+            frame[FrameBufferIndex(x, y)] = static_cast<std::uint8_t>(15 - levels[GreyIndex(x, y)]);
 }
