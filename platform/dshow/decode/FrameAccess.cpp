@@ -86,6 +86,10 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
         codec->skip_frame = skipped ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         if (skipped)
             skippedUpTo = std::max(skippedUpTo, place);
+        if (unreferenced.MayLeaveOut(*packet, skipped)) {
+            av_packet_unref(packet.get());
+            continue;
+        }
         // The decode index travels with the packet and comes back on the picture it holds,
         // which identifies every output picture whatever the container's timestamps are.
         packet->pts = index;
@@ -109,6 +113,7 @@ VideoDecoder::Impl::PumpResult VideoDecoder::Impl::Pump(const SkipRule& skip, co
 bool VideoDecoder::Impl::StartAt(std::int64_t keyDecodeIndex, bool fromStart)
 {
     avcodec_flush_buffers(codec.get());
+    unreferenced.Restart();
     draining = false;
     positioned = false;
     lastOutput = -1;

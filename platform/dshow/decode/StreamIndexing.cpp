@@ -46,6 +46,7 @@ bool VideoDecoder::Impl::OpenCodec(const AVCodecParameters* parameters, int thre
                    "Cannot open \"" + path + "\": the video decoder refused the stream (" + FfmpegErrorText(opened) + ").", 0};
         return false;
     }
+    unreferenced = UnreferencedPackets::ForStream(*parameters);
     return true;
 }
 

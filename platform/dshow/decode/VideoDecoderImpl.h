@@ -10,6 +10,7 @@
 #include "platform/dshow/decode/FrameCache.h"
 #include "platform/dshow/decode/MediaContainer.h"
 #include "platform/dshow/decode/PacketReader.h"
+#include "platform/dshow/decode/UnreferencedPackets.h"
 
 #include <cstdint>
 #include <functional>
@@ -114,6 +115,8 @@ struct VideoDecoder::Impl {
     CodecParametersPtr codecParameters;
     FrameCache cache;
     DibConverter converter;
+    // Packets that skipping would have the decoder ignore are not sent at all.
+    UnreferencedPackets unreferenced{UnreferencedPackets::Codec::Other, 0};
     PacketPtr packet;
     FramePtr frame;
     FramePtr result;  // the picture DecodeTo returned last

@@ -58,6 +58,9 @@ inline const FormatCase kFormatCases[] = {
                           "-x265-params keyint=40:bframes=4:log-level=error"},
     {"HevcMkv", "hv.mkv", "{pattern} -pix_fmt yuv420p -c:v libx265 -preset veryfast "
                           "-x265-params keyint=40:bframes=4:log-level=error"},
+    // Start codes instead of unit lengths, as broadcast and camera recordings carry HEVC.
+    {"HevcTransport", "hv.ts", "{pattern} -pix_fmt yuv420p -c:v libx265 -preset veryfast "
+                               "-x265-params keyint=40:bframes=4:log-level=error -f mpegts"},
     {"Vp9Webm", "v.webm", "{pattern} -pix_fmt yuv420p -c:v libvpx-vp9 -g 30 -deadline realtime -cpu-used 8 -b:v 400k"},
     {"VariableRateMkv", "vfr.mkv",
      "{pattern} -vf \"setpts=N+max(0\\,N-50)\" -fps_mode passthrough -pix_fmt yuv420p -c:v libx264 "

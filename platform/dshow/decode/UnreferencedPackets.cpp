@@ -1,0 +1,184 @@
+#include "platform/dshow/decode/UnreferencedPackets.h"
+
+#include "platform/dshow/decode/FfmpegHandles.h"
+
+namespace quellon::decode {
+namespace {
+
+// HEVC unit types.
+constexpr int kHevcAccessUnitDelimiter = 35;
+constexpr int kHevcEndOfSequence = 36;
+constexpr int kHevcEndOfBitstream = 37;
+constexpr int kHevcFiller = 38;
+
+std::uint32_t BigEndian32(const std::uint8_t* bytes)
+{
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
+           std::uint32_t{bytes[3]};
+}
+
+// Calls visit(unit, size) for each unit of the packet; returns false when the packet is not
+// framed as expected, or when an empty unit turns up.
+template <typename Visit>
+bool ForEachUnit(const std::uint8_t* data, std::size_t size, int lengthSize, Visit visit)
+{
+    if (lengthSize > 0) {
+        std::size_t at = 0;
+        while (at < size) {
+            if (size - at < static_cast<std::size_t>(lengthSize))
+                return false;
+            std::size_t length = 0;
+            for (int i = 0; i < lengthSize; ++i)
+                length = (length << 8) | data[at++];
+            if (length == 0 || length > size - at)
+                return false;
+            visit(data + at, length);
+            at += length;
+        }
+        return size > 0;
+    }
+    // Start codes: 00 00 01, possibly after more zeros; the packet must begin with one.
+    std::size_t at = 0;
+    while (at < size && data[at] == 0)
+        ++at;
+    if (at < 2 || at >= size || data[at] != 1)
+        return false;
+    std::size_t unitStart = at + 1;
+    for (;;) {
+        std::size_t next = unitStart;
+        while (next + 2 < size && !(data[next] == 0 && data[next + 1] == 0 && data[next + 2] == 1))
+            ++next;
+        const bool last = next + 2 >= size;
+        std::size_t unitEnd = last ? size : next;
+        while (unitEnd > unitStart && data[unitEnd - 1] == 0)
+            --unitEnd;
+        if (unitEnd == unitStart)
+            return false;
+        visit(data + unitStart, unitEnd - unitStart);
+        if (last)
+            return true;
+        unitStart = next + 3;
+    }
+}
+
+bool IsUnreferencedHevcSlice(int type)
+{
+    // TRAIL_N, TSA_N, STSA_N, RADL_N, RASL_N and the reserved VCL_N10, N12, N14.
+    return type <= 14 && type % 2 == 0;
+}
+
+}  // namespace
+
+UnreferencedPackets::UnreferencedPackets(Codec codec, int lengthSize) : codec_(codec), lengthSize_(lengthSize) {}
+
+UnreferencedPackets UnreferencedPackets::ForStream(const AVCodecParameters& parameters)
+{
+    const std::uint8_t* extra = parameters.extradata;
+    const int extraSize = extra ? parameters.extradata_size : 0;
+    if (parameters.codec_id == AV_CODEC_ID_H264) {
+        // An avcC record starts with version 1; anything else carries start codes.
+        if (extraSize >= 7 && extra[0] == 1)
+            return UnreferencedPackets(Codec::H264, (extra[4] & 3) + 1);
+        return UnreferencedPackets(Codec::H264, 0);
+    }
+    if (parameters.codec_id == AV_CODEC_ID_HEVC) {
+        // The test FFmpeg's decoder applies to tell an hvcC record from start codes.
+        const bool record = extraSize > 3 && (extra[0] != 0 || extra[1] != 0 || extra[2] > 1);
+        if (!record)
+            return UnreferencedPackets(Codec::Hevc, 0);
+        if (extraSize < 23)
+            return UnreferencedPackets(Codec::Other, 0);
+        return UnreferencedPackets(Codec::Hevc, (extra[21] & 3) + 1);
+    }
+    return UnreferencedPackets(Codec::Other, 0);
+}
+
+void UnreferencedPackets::Restart()
+{
+    framing_ = Framing::Unknown;
+    afterEndOfSequence_ = true;
+}
+
+bool UnreferencedPackets::MayLeaveOut(const AVPacket& packet, bool skipping)
+{
+    if (av_packet_get_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, nullptr) != nullptr) {
+        // The decoder reads the new parameters and may frame the next packets differently.
+        Restart();
+        return false;
+    }
+    if (!packet.data || packet.size <= 0)
+        return false;
+    return MayLeaveOut(packet.data, static_cast<std::size_t>(packet.size), skipping);
+}
+
+bool UnreferencedPackets::MayLeaveOut(const std::uint8_t* data, std::size_t size, bool skipping)
+{
+    if (codec_ == Codec::Other)
+        return false;
+    bool endsSequence = false;
+    const bool onlySkipped = OnlySkippedUnits(data, size, endsSequence);
+    if (codec_ == Codec::H264 && lengthSize_ == 4) {
+        const Framing after = FramingAfter(data, size);
+        const bool leaveOut = skipping && onlySkipped && framing_ == Framing::Lengths && after == Framing::Lengths;
+        if (!leaveOut)
+            framing_ = after;
+        return leaveOut;
+    }
+    if (codec_ == Codec::Hevc) {
+        const bool leaveOut = skipping && onlySkipped && !afterEndOfSequence_;
+        if (!leaveOut)
+            afterEndOfSequence_ = endsSequence;
+        return leaveOut;
+    }
+    return skipping && onlySkipped;
+}
+
+UnreferencedPackets::Framing UnreferencedPackets::FramingAfter(const std::uint8_t* data, std::size_t size) const
+{
+    // The guess FFmpeg's H.264 decoder makes for each packet when unit lengths take 4 bytes.
+    if (size > 8 && BigEndian32(data) == 1 && BigEndian32(data + 5) > size)
+        return Framing::StartCodes;
+    if (size > 3 && BigEndian32(data) > 1 && BigEndian32(data) <= size)
+        return Framing::Lengths;
+    return framing_;
+}
+
+bool UnreferencedPackets::OnlySkippedUnits(const std::uint8_t* data, std::size_t size, bool& endsSequence) const
+{
+    bool skippable = true;
+    bool slice = false;
+    const bool framed = ForEachUnit(data, size, lengthSize_, [&](const std::uint8_t* unit, std::size_t unitSize) {
+        if ((unit[0] & 0x80) != 0) {
+            skippable = false;  // the forbidden bit: a damaged header
+            return;
+        }
+        if (codec_ == Codec::H264) {
+            const int referenceIdc = (unit[0] >> 5) & 3;
+            const int type = unit[0] & 0x1f;
+            // The decoder ignores every unit with a zero reference indicator except SEI.
+            if (referenceIdc != 0 || type == 6)
+                skippable = false;
+            slice = slice || (type >= 1 && type <= 4);
+            return;
+        }
+        if (unitSize < 2 || (unit[1] & 7) == 0) {
+            skippable = false;
+            return;
+        }
+        const int type = (unit[0] >> 1) & 0x3f;
+        const int layer = ((unit[0] & 1) << 5) | (unit[1] >> 3);
+        if (type == kHevcEndOfSequence || type == kHevcEndOfBitstream) {
+            endsSequence = true;
+            skippable = false;
+        } else if (IsUnreferencedHevcSlice(type)) {
+            slice = true;
+        } else if (layer == 0 && type != kHevcAccessUnitDelimiter && type != kHevcFiller) {
+            skippable = false;  // parameter sets, SEI, referenced slices, anything unknown
+        } else if (type == 62) {
+            skippable = false;  // may carry metadata the decoder attaches to the next picture
+        }
+    });
+    return framed && skippable && slice;
+}
+
+}  // namespace quellon::decode
