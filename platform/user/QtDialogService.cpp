@@ -55,6 +55,8 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save && !options.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The list of types shows the filter's own descriptions, as on Windows, not Qt's masks.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QString filters = QtNameFilters(options.filter);
     if (!filters.isEmpty()) {
         const QStringList list = filters.split(QStringLiteral(";;"));

@@ -5,6 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileSystemModel>
 #include <QFileDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -12,12 +15,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace {
@@ -172,7 +177,7 @@ TEST(QtDialogServiceTest, SaveDialogOffersTheConvertedFiltersAndReturnsTheChoice
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Movies (*.kql)"), QStringLiteral("All (*)")}));
-        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("All (*)"));
+        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("All")) << "the type list shows descriptions only";
         // Typed into the name field, as a person would. QFileDialog::selectFile leaves the
         // field alone while it has the focus, which the window system may give it before or
         // after this runs; accept() then takes the folder as the answer and only changes into
@@ -188,6 +193,69 @@ TEST(QtDialogServiceTest, SaveDialogOffersTheConvertedFiltersAndReturnsTheChoice
 
     AnswerNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     EXPECT_EQ(service.OpenFile(options), std::nullopt);
+}
+
+// The names the dialog lists as choosable in `folder`, once they equal `expected` or after a
+// bound: the file system model fills in from a thread of its own.
+QStringList ListedNames(const QFileSystemModel& model, const QString& folder, const QStringList& expected)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QStringList names;
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        names.clear();
+        const QModelIndex parent = model.index(folder);
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex item = model.index(row, 0, parent);
+            if (model.flags(item) & Qt::ItemIsEnabled)
+                names << model.fileName(item);
+        }
+        names.sort();
+    } while (names != expected && clock.elapsed() < 3000);
+    return names;
+}
+
+// What a person sees in the program's open dialog: the list of types shows the filter's own
+// descriptions, and a video is listed whatever the case of its name, as on Windows.
+TEST(QtDialogServiceTest, TheOpenDialogListsVideosWhateverTheCaseOfTheirNames)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"a.mpg", "B.MPG", "c.Avi", "d.txt"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const std::map<QString, QStringList> expected = {
+        {QStringLiteral("*.mpg"), {QStringLiteral("B.MPG"), QStringLiteral("a.mpg")}},
+        {QStringLiteral("*.avi"), {QStringLiteral("c.Avi")}},
+        {QStringLiteral("*.*"), {QStringLiteral("B.MPG"), QStringLiteral("a.mpg"), QStringLiteral("c.Avi"), QStringLiteral("d.txt")}}};
+    QtDialogService service;
+    FileDialogOptions options;
+    options.filter = "*.mpg|*.mpg|*.avi|*.avi|*.*|*.*";
+    options.filterIndex = 1;
+    options.initialDir = dir.path().toStdString();
+    QStringList types;
+    std::map<QString, QStringList> listed;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        const auto closeDialog = qScopeGuard([dialog] { dialog->reject(); });
+        auto* typeList = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(typeList, nullptr);
+        ASSERT_NE(model, nullptr);
+        for (int i = 0; i < typeList->count(); ++i) {
+            const QString type = typeList->itemText(i);
+            types << type;
+            dialog->selectNameFilter(dialog->nameFilters().value(i));
+            const auto wanted = expected.find(type);
+            listed[type] = ListedNames(*model, dir.path(), wanted != expected.end() ? wanted->second : QStringList{});
+        }
+    });
+    EXPECT_EQ(service.OpenFile(options), std::nullopt);
+    EXPECT_EQ(types, (QStringList{QStringLiteral("*.mpg"), QStringLiteral("*.avi"), QStringLiteral("*.*")}));
+    EXPECT_EQ(listed, expected);
 }
 
 } // namespace
