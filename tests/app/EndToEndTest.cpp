@@ -38,6 +38,8 @@ const Format kFormats[] = {
     {"Mpeg1", "e2e-mpeg1.mpg", "-c:v mpeg1video -q:v 2 -bf 2", 352, 288, 120},
     {"Mpeg2", "e2e-mpeg2.mpg", "-c:v mpeg2video -q:v 2 -bf 2", 720, 576, 90},
     {"Mjpeg", "e2e-mjpeg.avi", "-c:v mjpeg -q:v 3", 320, 240, 90},
+    // Large enough for two decoder threads, with B-pictures the run of steps leaves out.
+    {"H264Hd", "e2e-h264-hd.mp4", "-c:v libx264 -preset veryfast -bf 3 -g 30 -pix_fmt yuv420p", 1088, 576, 48},
 };
 
 std::string VideoOf(const Format& f)
