@@ -2,6 +2,8 @@
 
 #include "platform/dshow/decode/FfmpegHandles.h"
 
+#include <cstring>
+
 namespace quellon::decode {
 namespace {
 
@@ -15,6 +17,24 @@ std::uint32_t BigEndian32(const std::uint8_t* bytes)
 {
     return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
            std::uint32_t{bytes[3]};
+}
+
+// Where the next 00 00 01 at or after `from` begins, or `size`. Packets of a high-rate stream
+// run to hundreds of kilobytes, read for every packet sent: memchr finds the rare 01 bytes
+// far faster than a loop over every byte.
+std::size_t NextStartCode(const std::uint8_t* data, std::size_t size, std::size_t from)
+{
+    std::size_t at = from + 2;
+    while (at < size) {
+        const void* one = std::memchr(data + at, 1, size - at);
+        if (one == nullptr)
+            return size;
+        at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(one) - data);
+        if (data[at - 1] == 0 && data[at - 2] == 0)
+            return at - 2;
+        ++at;
+    }
+    return size;
 }
 
 // Calls visit(unit, size) for each unit of the packet; returns false when the packet is not
@@ -45,11 +65,9 @@ bool ForEachUnit(const std::uint8_t* data, std::size_t size, int lengthSize, Vis
         return false;
     std::size_t unitStart = at + 1;
     for (;;) {
-        std::size_t next = unitStart;
-        while (next + 2 < size && !(data[next] == 0 && data[next + 1] == 0 && data[next + 2] == 1))
-            ++next;
-        const bool last = next + 2 >= size;
-        std::size_t unitEnd = last ? size : next;
+        const std::size_t next = NextStartCode(data, size, unitStart);
+        const bool last = next == size;
+        std::size_t unitEnd = next;
         while (unitEnd > unitStart && data[unitEnd - 1] == 0)
             --unitEnd;
         if (unitEnd == unitStart)
@@ -113,24 +131,30 @@ bool UnreferencedPackets::MayLeaveOut(const AVPacket& packet, bool skipping)
 
 bool UnreferencedPackets::MayLeaveOut(const std::uint8_t* data, std::size_t size, bool skipping)
 {
-    if (codec_ == Codec::Other)
-        return false;
-    bool endsSequence = false;
-    const bool onlySkipped = OnlySkippedUnits(data, size, endsSequence);
-    if (codec_ == Codec::H264 && lengthSize_ == 4) {
+    switch (codec_) {
+    case Codec::H264: {
+        // Only the guess at 4-byte framing carries over to the next packet; the units need
+        // reading only when the packet may be left out.
+        if (lengthSize_ != 4)
+            return skipping && ReadUnits(data, size).skippable;
         const Framing after = FramingAfter(data, size);
-        const bool leaveOut = skipping && onlySkipped && framing_ == Framing::Lengths && after == Framing::Lengths;
+        const bool leaveOut = skipping && framing_ == Framing::Lengths && after == Framing::Lengths &&
+                              ReadUnits(data, size).skippable;
         if (!leaveOut)
             framing_ = after;
         return leaveOut;
     }
-    if (codec_ == Codec::Hevc) {
-        const bool leaveOut = skipping && onlySkipped && !afterEndOfSequence_;
+    case Codec::Hevc: {
+        const UnitSummary units = ReadUnits(data, size);
+        const bool leaveOut = skipping && units.skippable && !afterEndOfSequence_;
         if (!leaveOut)
-            afterEndOfSequence_ = endsSequence;
+            afterEndOfSequence_ = units.endsSequence;
         return leaveOut;
     }
-    return skipping && onlySkipped;
+    case Codec::Other:
+        break;
+    }
+    return false;
 }
 
 UnreferencedPackets::Framing UnreferencedPackets::FramingAfter(const std::uint8_t* data, std::size_t size) const
@@ -143,10 +167,11 @@ UnreferencedPackets::Framing UnreferencedPackets::FramingAfter(const std::uint8_
     return framing_;
 }
 
-bool UnreferencedPackets::OnlySkippedUnits(const std::uint8_t* data, std::size_t size, bool& endsSequence) const
+UnreferencedPackets::UnitSummary UnreferencedPackets::ReadUnits(const std::uint8_t* data, std::size_t size) const
 {
     bool skippable = true;
     bool slice = false;
+    bool endsSequence = false;
     const bool framed = ForEachUnit(data, size, lengthSize_, [&](const std::uint8_t* unit, std::size_t unitSize) {
         if ((unit[0] & 0x80) != 0) {
             skippable = false;  // the forbidden bit: a damaged header
@@ -178,7 +203,8 @@ bool UnreferencedPackets::OnlySkippedUnits(const std::uint8_t* data, std::size_t
             skippable = false;  // may carry metadata the decoder attaches to the next picture
         }
     });
-    return framed && skippable && slice;
+    // A packet that cannot be read may hold anything, an end of sequence too.
+    return {framed && skippable && slice, endsSequence || !framed};
 }
 
 }  // namespace quellon::decode

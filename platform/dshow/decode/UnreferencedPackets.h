@@ -49,8 +49,13 @@ private:
     // How an H.264 decoder with 4-byte unit lengths reads the next packet.
     enum class Framing { Unknown, Lengths, StartCodes };
 
+    struct UnitSummary {
+        bool skippable;     // every unit one the decoder ignores, and at least one slice
+        bool endsSequence;  // an HEVC end of sequence or of bitstream, or unreadable
+    };
+
     Framing FramingAfter(const std::uint8_t* data, std::size_t size) const;
-    bool OnlySkippedUnits(const std::uint8_t* data, std::size_t size, bool& endsSequence) const;
+    UnitSummary ReadUnits(const std::uint8_t* data, std::size_t size) const;
 
     Codec codec_;
     int lengthSize_;

@@ -119,6 +119,10 @@ TEST(UnreferencedPackets, HevcLeavesOutUnreferencedSlicesButNeverThePacketAfterA
     EXPECT_TRUE(LeaveOut(lengths, trailingN));
     EXPECT_FALSE(LeaveOut(lengths, WithLengths({Hevc(37, 1)}), false));
     EXPECT_FALSE(LeaveOut(lengths, trailingN));
+    // A packet that cannot be read may have ended the sequence too.
+    EXPECT_TRUE(LeaveOut(lengths, trailingN));
+    EXPECT_FALSE(LeaveOut(lengths, {0, 0, 0, 9, 0x00, 0x01}));
+    EXPECT_FALSE(LeaveOut(lengths, trailingN));
 
     UnreferencedPackets startCodes(Codec::Hevc, 0);
     const Bytes coded = WithStartCodes({Hevc(35), Hevc(0)});
