@@ -1,6 +1,7 @@
 // kqltool capture --real-time: the frames taken are those at the device's 8.658 ticks a second
 // in the video's own time, read from the container's timestamps. The videos show their frame
 // number in 12 big blocks, read back here from the movie's pixels.
+#include "tests/framework/TempFolder.h"
 #include "tests/support/NumberedVideos.h"
 
 #include <gtest/gtest.h>
@@ -81,14 +82,8 @@ std::vector<int> NearestFrames(const std::vector<double>& times, int start, int 
 
 class RealTimeCapture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("quellon-realtime-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+    TempFolder folder_;
 };
 
 } // namespace

@@ -7,11 +7,13 @@
 namespace quellon::decode {
 namespace {
 
-// HEVC unit types.
+// Unit types.
+constexpr int kH264Sei = 6;
 constexpr int kHevcAccessUnitDelimiter = 35;
 constexpr int kHevcEndOfSequence = 36;
 constexpr int kHevcEndOfBitstream = 37;
 constexpr int kHevcFiller = 38;
+constexpr int kHevcUnspecified62 = 62;  // Dolby Vision metadata, among others
 
 std::uint32_t BigEndian32(const std::uint8_t* bytes)
 {
@@ -181,7 +183,7 @@ UnreferencedPackets::UnitSummary UnreferencedPackets::ReadUnits(const std::uint8
             const int referenceIdc = (unit[0] >> 5) & 3;
             const int type = unit[0] & 0x1f;
             // The decoder ignores every unit with a zero reference indicator except SEI.
-            if (referenceIdc != 0 || type == 6)
+            if (referenceIdc != 0 || type == kH264Sei)
                 skippable = false;
             slice = slice || (type >= 1 && type <= 4);
             return;
@@ -199,7 +201,7 @@ UnreferencedPackets::UnitSummary UnreferencedPackets::ReadUnits(const std::uint8
             slice = true;
         } else if (layer == 0 && type != kHevcAccessUnitDelimiter && type != kHevcFiller) {
             skippable = false;  // parameter sets, SEI, referenced slices, anything unknown
-        } else if (type == 62) {
+        } else if (type == kHevcUnspecified62) {
             skippable = false;  // may carry metadata the decoder attaches to the next picture
         }
     });
